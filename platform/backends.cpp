@@ -1,0 +1,74 @@
+#include "platform/backends.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "platform/direct_port_io.h"
+#include "platform/ppdev_port_io.h"
+
+namespace kv::platform {
+namespace {
+
+struct Registry {
+    SimulatorHook simulator = nullptr;
+    UsbDriverFactory realUsb = nullptr;
+    PortIo *portOverride = nullptr;
+    UsbDriver *usbOverride = nullptr;
+    bool chosen = false;
+    std::optional<SimulatedBackends> simulated;
+    std::unique_ptr<PortIo> realPort;
+    UsbDriver *realUsbDriver = nullptr;
+    NullPortIo nullPort;
+    NullUsbDriver nullUsb;
+};
+
+Registry &registry() {
+    static Registry r;
+    return r;
+}
+
+void choose() {
+    Registry &r = registry();
+    if (r.chosen) return;
+    r.chosen = true;
+    const char *spec = std::getenv("KV6830_SIMULATE");
+    if (spec && *spec && r.simulator) {
+        r.simulated = r.simulator(spec);
+        if (r.simulated) return;
+    }
+    auto ppdev = std::make_unique<PpdevPortIo>(makeLinuxPpdevSystem());
+    if (ppdev->hasPorts()) {
+        r.realPort = std::move(ppdev);
+    } else {
+        r.realPort = makeDirectPortIo();
+    }
+    if (r.realUsb) r.realUsbDriver = r.realUsb();
+}
+
+}  // namespace
+
+void registerSimulator(SimulatorHook hook) { registry().simulator = hook; }
+
+void registerRealUsbDriver(UsbDriverFactory factory) { registry().realUsb = factory; }
+
+PortIo &portIo() {
+    Registry &r = registry();
+    if (r.portOverride) return *r.portOverride;
+    choose();
+    if (r.simulated) return r.simulated->port ? *r.simulated->port : r.nullPort;
+    return r.realPort ? *r.realPort : r.nullPort;
+}
+
+UsbDriver &usbDriver() {
+    Registry &r = registry();
+    if (r.usbOverride) return *r.usbOverride;
+    choose();
+    if (r.simulated) return r.simulated->usb ? *r.simulated->usb : r.nullUsb;
+    return r.realUsbDriver ? *r.realUsbDriver : r.nullUsb;
+}
+
+void overridePortIo(PortIo *port) { registry().portOverride = port; }
+
+void overrideUsbDriver(UsbDriver *usb) { registry().usbOverride = usb; }
+
+}  // namespace kv::platform

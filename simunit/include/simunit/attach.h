@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "platform/backends.h"
+#include "simunit/links.h"
+#include "simunit/unit.h"
+
+namespace kv::sim {
+
+// Where a simulated unit is attached: "usb2", "usb1", "epp:0x378", "bpp:0x278", ...
+struct Attachment {
+    enum class Link { Usb, Epp, Bpp } link = Link::Usb;
+    bool highSpeed = true;
+    uint16_t base = 0;
+};
+std::optional<Attachment> parseAttachment(std::string_view spec);
+
+// One simulated unit with the link it is attached by.
+class Simulator {
+public:
+    explicit Simulator(const Attachment &where);
+    Unit &unit() { return m_unit; }
+    platform::SimulatedBackends backends();
+    SimUsbDriver *usb() { return m_usb.get(); }
+    SimParallelPort *parallel() { return m_port.get(); }
+
+private:
+    Unit m_unit;
+    std::unique_ptr<SimUsbDriver> m_usb;
+    std::unique_ptr<SimParallelPort> m_port;
+    platform::NullPortIo m_nullPort;
+    platform::NullUsbDriver m_nullUsb;
+};
+
+// Lets KV6830_SIMULATE attach a unit where the platform looks for a real one.
+void registerWithPlatform();
+
+// The process's demonstration unit (on USB 2.0), created at first use.
+Simulator &demonstrationUnit();
+
+}  // namespace kv::sim

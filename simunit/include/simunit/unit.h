@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstdint>
+
+#include "simunit/clock_chain.h"
+
+namespace kv::sim {
+
+// What can go wrong with a simulated unit, for tests.
+struct Faults {
+    bool absent = false;        // no unit on the link at all
+    bool unpowered = false;     // the unit's supply never comes up (parallel links)
+    int usbFailFrom = -1;       // USB requests fail from this request number on (0-based)
+    int shortBulkBy = 0;        // every bulk read returns this many bytes fewer
+    bool neverTrigger = false;  // the signals never meet the trigger word
+};
+
+// The unit behind the register protocol: control registers A, B and C, the serial
+// chains, the sample memory and the run, in real time measured with the platform tick.
+class Unit {
+public:
+    Unit();
+
+    void write(uint8_t reg, uint8_t value);
+    uint8_t read(uint8_t reg);
+    // Back to the state after power-up.
+    void reset();
+
+    Faults &faults() { return m_faults; }
+    const Faults &faults() const { return m_faults; }
+
+    // Inspection, for tests and for the links.
+    uint8_t regA() const { return m_a; }
+    uint8_t regB() const { return m_b; }
+    uint8_t regC() const { return m_c; }
+    uint64_t internalPeriodNs() const { return m_internalPeriodNs; }
+    uint32_t clockWord() const { return m_clockWord; }
+    uint16_t thresholdWord() const { return m_thresholdWord; }
+    uint16_t thresholdCode() const { return static_cast<uint16_t>(m_thresholdWord / 4); }
+    uint32_t triggerValue() const;  // V, D23..D0
+    uint32_t triggerCare() const;   // K, D23..D0
+    uint16_t counterStart() const { return m_counter; }
+    bool running() const { return m_running; }
+    bool readOut() const { return m_readOut; }
+
+    // Of the last run started.
+    struct RunInfo {
+        uint32_t startTick = 0;
+        uint64_t periodNs = 10;
+        uint64_t firstSampleNs = 0;  // board time of sample 0
+        bool external = false;
+        bool fallingEdge = false;
+        uint32_t depth = 2048;
+        uint32_t kept = 2048;
+        bool triggerOnFalse = false;  // the word stops being true
+        uint32_t value = 0;
+        uint32_t care = 0;
+    };
+    const RunInfo &run() const { return m_run; }
+    // Board time of sample k of the last run, in nanoseconds.
+    uint64_t sampleTimeNs(int64_t k) const;
+    // Sample index of the trigger in the read-out (depth - kept), or -1 before a trigger.
+    int64_t triggerIndexInMemory() const;
+
+private:
+    void writeA(uint8_t value);
+    void writeB(uint8_t value);
+    void writeC(uint8_t value);
+    void strobe(uint8_t value);
+    void startRun();
+    void stopRun();
+    void advance();  // brings the run up to the current tick
+    uint64_t samplesTaken() const;
+    uint32_t sampleWord(int64_t k) const;
+    bool matches(uint32_t word) const;
+    uint8_t statusByte();
+    uint8_t nextReadOutByte();
+
+    Faults m_faults;
+    uint8_t m_a = 0, m_b = 0, m_c = 0;
+
+    ClockChain m_clockChain;
+    uint32_t m_clockWord = 0;
+    uint64_t m_internalPeriodNs = 10;
+    uint16_t m_thresholdShift = 0, m_thresholdWord = 0;
+    uint32_t m_chain1 = 0, m_chain1Latched = 0, m_chain2 = 0;
+    uint16_t m_counterShift = 0, m_counter = 0;
+
+    bool m_running = false;
+    RunInfo m_run;
+    int64_t m_preTrigger = 0;      // samples before a trigger is accepted
+    int64_t m_scanNext = 0;        // next sample to examine for the trigger
+    bool m_scanPrevMatch = false;  // whether sample m_scanNext - 1 matched
+    bool m_gaveUp = false;         // a whole board period examined without a trigger
+    int64_t m_triggerSample = -1;  // run sample index of the trigger
+    bool m_forcePending = false;
+    bool m_complete = false;
+
+    bool m_readOut = false;
+    int64_t m_memoryEnd = -1;  // run sample index of the newest sample in memory
+    int m_plane = 0;
+    uint32_t m_readIndex = 0;
+};
+
+}  // namespace kv::sim

@@ -1,0 +1,190 @@
+#include "simunit/links.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/unit_registers.h"
+
+namespace kv::sim {
+namespace {
+
+constexpr uint8_t kSupply = 0x04;
+constexpr int kHandle = 1;
+
+}  // namespace
+
+SimParallelPort::SimParallelPort(Unit &unit, uint16_t base, ParallelMode mode)
+    : m_unit(unit), m_base(base), m_mode(mode) {}
+
+bool SimParallelPort::powered() const {
+    return (m_control & kSupply) && !m_unit.faults().absent && !m_unit.faults().unpowered;
+}
+
+void SimParallelPort::out(uint16_t port, uint8_t value) {
+    if (port < m_base || port > m_base + 4) return;
+    switch (port - m_base) {
+        case reg::PortData: m_data = value; break;
+        case reg::PortControl: {
+            const uint8_t before = m_control;
+            m_control = value;
+            const bool wasPowered = (before & kSupply) != 0;
+            if (!wasPowered && powered()) m_unit.reset();  // power-up
+            controlWritten(before, value);
+            break;
+        }
+        case reg::EppAddress:
+            if (m_mode == ParallelMode::Epp && powered()) m_address = value;
+            break;
+        case reg::EppData:
+            if (m_mode == ParallelMode::Epp && powered()) m_unit.write(m_address, value);
+            break;
+        default: break;
+    }
+}
+
+uint8_t SimParallelPort::in(uint16_t port) {
+    if (port < m_base || port > m_base + 4) return 0xFF;
+    switch (port - m_base) {
+        case reg::PortData:
+            if (m_control & 0x20) return m_driving ? m_driven : 0xFF;  // reversed, floating
+            return m_data;
+        case reg::PortStatus: return 0xFF;
+        case reg::PortControl: return m_control;
+        case reg::EppData:
+            if (m_mode == ParallelMode::Epp && powered()) return m_unit.read(m_address);
+            return 0xFF;
+        default: return 0xFF;
+    }
+}
+
+// The BPP protocol: control bit 3 falling latches the data lines as the address; bit 1
+// falling writes them to the addressed register, or, while the port was reading (bit 5),
+// ends the unit's read cycle; bit 1 rising with bit 5 set starts a read cycle.
+void SimParallelPort::controlWritten(uint8_t before, uint8_t after) {
+    if (m_mode != ParallelMode::Bpp || !powered()) {
+        m_driving = false;
+        return;
+    }
+    if ((before & 0x08) && !(after & 0x08)) m_address = m_data;
+    if (!(before & 0x02) && (after & 0x02) && (after & 0x20)) {
+        m_driven = m_unit.read(m_address);
+        m_driving = true;
+    }
+    if ((before & 0x02) && !(after & 0x02)) {
+        if (before & 0x20) m_driving = false;
+        else m_unit.write(m_address, m_data);
+    }
+}
+
+SimUsbDriver::SimUsbDriver(Unit &unit, UsbIdentity identity)
+    : m_unit(unit), m_identity(identity) {}
+
+bool SimUsbDriver::failing() {
+    const int n = m_requests++;
+    const int from = m_unit.faults().usbFailFrom;
+    return from >= 0 && n >= from;
+}
+
+int SimUsbDriver::open(platform::UsbFamily, int index) {
+    if (m_unit.faults().absent || index != 0) return -1;
+    const int from = m_unit.faults().usbFailFrom;
+    if (from >= 0 && m_requests >= from) return -1;  // unplugged
+    ++m_open;
+    return kHandle;
+}
+
+void SimUsbDriver::close(int handle) {
+    if (handle == kHandle && m_open > 0) --m_open;
+}
+
+bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inLength, void *out,
+                           size_t outLength, size_t *returned) {
+    if (returned) *returned = 0;
+    if (handle != kHandle || m_open == 0 || failing()) return false;
+    switch (code) {
+        case platform::usbreq::StillImageIdentity: {
+            if (!out || outLength < 4) return false;
+            auto *bytes = static_cast<uint8_t *>(out);
+            std::memset(bytes, 0, outLength);
+            bytes[0] = static_cast<uint8_t>(m_identity.vendor);
+            bytes[1] = static_cast<uint8_t>(m_identity.vendor >> 8);
+            bytes[2] = static_cast<uint8_t>(m_identity.product);
+            bytes[3] = static_cast<uint8_t>(m_identity.product >> 8);
+            if (returned) *returned = std::min<size_t>(outLength, 8);
+            return true;
+        }
+        case platform::usbreq::DeviceDescriptor: {
+            if (!out || outLength < 18) return false;
+            const uint8_t descriptor[18] = {
+                18, 1, 0x00, 0x02, 0xFF, 0xFF, 0xFF, 64,
+                static_cast<uint8_t>(m_identity.vendor), static_cast<uint8_t>(m_identity.vendor >> 8),
+                static_cast<uint8_t>(m_identity.product), static_cast<uint8_t>(m_identity.product >> 8),
+                0x00, 0x01, 1, 2, 0, 1};
+            std::memcpy(out, descriptor, sizeof descriptor);
+            if (returned) *returned = 18;
+            return true;
+        }
+        case platform::usbreq::WriteRegisters:
+            if (!in || inLength < sizeof(platform::UsbRegisterIo)) return false;
+            return writeRequest(*static_cast<const platform::UsbRegisterIo *>(in));
+        case platform::usbreq::ReadRegisters:
+            if (!in || inLength < sizeof(platform::UsbRegisterIo)) return false;
+            return readRequest(*static_cast<const platform::UsbRegisterIo *>(in), out, outLength,
+                               returned);
+        default: return false;
+    }
+}
+
+bool SimUsbDriver::writeRequest(const platform::UsbRegisterIo &block) {
+    const auto *data = static_cast<const uint8_t *>(block.data);
+    if (block.length > 0 && !data) return false;
+    switch (block.offset) {
+        case reg::UsbWriteBytes:
+            if (block.length == 0 || block.length > 64) return false;
+            if (block.length == 1) {
+                m_selected = data[0];
+                return true;
+            }
+            for (uint32_t i = 0; i + 1 < block.length; i += 2) {
+                const uint8_t r = data[i];
+                // Port-control writes of the parallel links reach the queue too; the unit
+                // takes only its own registers.
+                if (r >= reg::SerialStrobe && r <= reg::ControlC) m_unit.write(r, data[i + 1]);
+            }
+            return true;
+        case reg::UsbBulkLength:
+            if (block.length != 8) return false;
+            m_bulkLength = static_cast<uint32_t>(data[4]) | static_cast<uint32_t>(data[5]) << 8 |
+                           static_cast<uint32_t>(data[6]) << 16 |
+                           static_cast<uint32_t>(data[7]) << 24;
+            return true;
+        case reg::UsbConfigure: return true;
+        default: return false;
+    }
+}
+
+bool SimUsbDriver::readRequest(const platform::UsbRegisterIo &block, void *out, size_t outLength,
+                               size_t *returned) {
+    if (!out || outLength < 1 || block.length < 1) return false;
+    auto *bytes = static_cast<uint8_t *>(out);
+    switch (block.offset) {
+        case reg::UsbReadByte: bytes[0] = m_unit.read(m_selected); break;
+        case reg::UsbLinkSpeed: bytes[0] = m_identity.highSpeed ? 0x00 : 0x08; break;
+        default: return false;
+    }
+    if (returned) *returned = 1;
+    return true;
+}
+
+long SimUsbDriver::read(int handle, void *buffer, size_t length) {
+    if (handle != kHandle || m_open == 0 || !buffer || failing()) return -1;
+    size_t n = std::min<size_t>(length, m_bulkLength);
+    const auto shortBy = static_cast<size_t>(std::max(0, m_unit.faults().shortBulkBy));
+    n = n > shortBy ? n - shortBy : 0;
+    auto *bytes = static_cast<uint8_t *>(buffer);
+    for (size_t i = 0; i < n; ++i) bytes[i] = m_unit.read(m_selected);
+    m_bulkLength = 0;
+    return static_cast<long>(n);
+}
+
+}  // namespace kv::sim
