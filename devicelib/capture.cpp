@@ -20,21 +20,36 @@ constexpr uint32_t kLongestPollGateMs = 200'000;
 
 uint32_t rateHertz(uint8_t rateCode) {
     switch (rateCode) {
-        case 4: return 100'000'000;
-        case 5: return 50'000'000;
-        case 6: return 20'000'000;
-        case 7: return 10'000'000;
-        case 8: return 5'000'000;
-        case 9: return 2'000'000;
-        case 10: return 1'000'000;
-        case 11: return 500'000;
-        case 13: return 200'000;
-        case 15: return 100'000;
-        case 17: return 50'000;
-        case 19: return 20'000;
-        case 21: return 10'000;
-        case 22: return 5'000;
-        default: return 100'000'000;
+        case 4:
+            return 100'000'000;
+        case 5:
+            return 50'000'000;
+        case 6:
+            return 20'000'000;
+        case 7:
+            return 10'000'000;
+        case 8:
+            return 5'000'000;
+        case 9:
+            return 2'000'000;
+        case 10:
+            return 1'000'000;
+        case 11:
+            return 500'000;
+        case 13:
+            return 200'000;
+        case 15:
+            return 100'000;
+        case 17:
+            return 50'000;
+        case 19:
+            return 20'000;
+        case 21:
+            return 10'000;
+        case 22:
+            return 5'000;
+        default:
+            return 100'000'000;
     }
 }
 
@@ -82,13 +97,22 @@ Device::Clock Device::decodeClock(uint8_t rateCode, uint8_t clockSource, uint8_t
             clock.source = 'I';
             clock.edge = edgeCode == 1 ? 'F' : 'R';
             break;
-        case 1: clock.source = 'E'; clock.edge = 'R'; break;
-        case 2: clock.source = 'E'; clock.edge = 'F'; break;
+        case 1:
+            clock.source = 'E';
+            clock.edge = 'R';
+            break;
+        case 2:
+            clock.source = 'E';
+            clock.edge = 'F';
+            break;
         case 3:
             clock.source = 'E';
             clock.edge = edgeCode == 1 ? 'F' : 'R';
             break;
-        default: clock.source = 'I'; clock.edge = 'R'; break;
+        default:
+            clock.source = 'I';
+            clock.edge = 'R';
+            break;
     }
     return clock;
 }
@@ -119,8 +143,10 @@ void Device::shiftWordStuffed(uint32_t word) {
 
 void Device::externalAdjust(const Clock &clock) {
     if (clock.source != 'E') return;
-    if (clock.edge == 'R') m_sh.c = static_cast<uint8_t>((m_sh.c & 0xFD) | 5);
-    else m_sh.c = static_cast<uint8_t>((m_sh.c & 0xFE) | 6);
+    if (clock.edge == 'R')
+        m_sh.c = static_cast<uint8_t>((m_sh.c & 0xFD) | 5);
+    else
+        m_sh.c = static_cast<uint8_t>((m_sh.c & 0xFE) | 6);
     m_sh.b &= 0xAF;
 }
 
@@ -134,22 +160,53 @@ void Device::programClock(const Clock &clock) {
         word = w;
     };
     switch (clock.hertz) {
-        case 100'000'000: word = 0x178088; break;
-        case 50'000'000: word = 0x178888; break;
-        case 25'000'000: word = 0x0B0880; break;
-        case 20'000'000: word = 0x129080; break;
-        case 10'000'000: word = 0x129880; break;
-        case 5'000'000: word = 0x12A080; break;
-        case 2'000'000: word = 0x0EA880; break;
-        case 1'000'000: word = 0x0EB080; break;
-        case 500'000: word = 0x0EB880; break;
-        case 200'000: slow(0, 0x183920); break;
-        case 100'000: slow(1, 0x183920); break;
-        case 50'000: slow(2, 0x183920); break;
-        case 20'000: slow(4, 0x182920); break;
-        case 10'000: slow(4, 0x183120); break;
-        case 5'000: slow(4, 0x183920); break;
-        default: break;
+        case 100'000'000:
+            word = 0x178088;
+            break;
+        case 50'000'000:
+            word = 0x178888;
+            break;
+        case 25'000'000:
+            word = 0x0B0880;
+            break;
+        case 20'000'000:
+            word = 0x129080;
+            break;
+        case 10'000'000:
+            word = 0x129880;
+            break;
+        case 5'000'000:
+            word = 0x12A080;
+            break;
+        case 2'000'000:
+            word = 0x0EA880;
+            break;
+        case 1'000'000:
+            word = 0x0EB080;
+            break;
+        case 500'000:
+            word = 0x0EB880;
+            break;
+        case 200'000:
+            slow(0, 0x183920);
+            break;
+        case 100'000:
+            slow(1, 0x183920);
+            break;
+        case 50'000:
+            slow(2, 0x183920);
+            break;
+        case 20'000:
+            slow(4, 0x182920);
+            break;
+        case 10'000:
+            slow(4, 0x183120);
+            break;
+        case 5'000:
+            slow(4, 0x183920);
+            break;
+        default:
+            break;
     }
     externalAdjust(clock);
     const uint8_t remembered = m_sh.b;
@@ -215,7 +272,8 @@ void Device::programTriggerWord(const char *channels, uint8_t condition) {
         pulseChain1();
     };
     chain1Bit(value[2] & 1u);
-    for (int bit = 15; bit >= 0; --bit) chain1Bit((low >> bit) & 1u);
+    for (int bit = 15; bit >= 0; --bit)
+        chain1Bit((low >> bit) & 1u);
 
     m_sh.b |= 0x20;
     commitBC();
@@ -235,8 +293,10 @@ void Device::programTriggerWord(const char *channels, uint8_t condition) {
         writeRegister(reg::ControlA, m_sh.a);
     }
 
-    if (condition == 1) m_sh.a &= 0xEF;
-    else m_sh.a |= 0x10;
+    if (condition == 1)
+        m_sh.a &= 0xEF;
+    else
+        m_sh.a |= 0x10;
     writeRegister(reg::ControlA, m_sh.a);
     m_sh.b = rememberedB;
     commitBC();
@@ -259,8 +319,10 @@ void Device::loadCounter(uint16_t count) {
 
 void Device::arm(const Clock &clock, bool deep) {
     externalAdjust(clock);
-    if (deep) m_sh.b |= 0x04;
-    else m_sh.b &= 0xFB;
+    if (deep)
+        m_sh.b |= 0x04;
+    else
+        m_sh.b &= 0xFB;
     m_sh.b &= 0xBD;
     commitBC();
     m_sh.b |= 2;
@@ -343,7 +405,8 @@ uint8_t Device::endCapture(const EndArgs &args) {
     int32_t length[3];
     const int64_t planesWanted = int64_t{args.a} * args.b;
     for (int i = 0; i < 3; ++i) {
-        destination[i] = (i > planesWanted || args.lengths[i] < 0) ? args.planes[0] : args.planes[i];
+        destination[i] =
+            (i > planesWanted || args.lengths[i] < 0) ? args.planes[0] : args.planes[i];
         length[i] = args.flags[i] == 1 ? args.lengths[i] : 0;
     }
 
@@ -361,7 +424,8 @@ uint8_t Device::endCapture(const EndArgs &args) {
         if (m_mode == Transport::Usb || m_mode == Transport::UsbHigh) {
             bulkRead(destination[i], bytes);
         } else {
-            for (size_t k = 0; k < bytes; ++k) destination[i][k] = readStatus();
+            for (size_t k = 0; k < bytes; ++k)
+                destination[i][k] = readStatus();
         }
     };
     m_sh.a &= 0x90;
@@ -380,7 +444,8 @@ void Device::locateTrigger(const EndArgs &args, uint8_t *const planes[3], int32_
     if (!args.triggerWord || !args.offsets || args.n <= 0) return;
     const std::string channels = channelString(args.triggerWord);
     if (!hasTriggerChannels(channels)) {
-        for (int i = 0; i < args.n; ++i) args.offsets[i] = 8;
+        for (int i = 0; i < args.n; ++i)
+            args.offsets[i] = 8;
         return;
     }
     if (!planes[0] || !planes[1] || !planes[2]) return;
@@ -415,7 +480,8 @@ void Device::locateTrigger(const EndArgs &args, uint8_t *const planes[3], int32_
         if (m < 0) return;
         if (m != first) break;
     }
-    for (int i = 0; i < args.n; ++i) args.offsets[i] = d;
+    for (int i = 0; i < args.n; ++i)
+        args.offsets[i] = d;
 }
 
 uint8_t Device::setClock(uint8_t *stateBlock, uint8_t rateCode, uint8_t clockSource, uint8_t edge) {
@@ -428,9 +494,9 @@ uint8_t Device::setClock(uint8_t *stateBlock, uint8_t rateCode, uint8_t clockSou
 
 double rateNs(uint8_t family, uint8_t index) {
     static constexpr double kTable[34] = {
-        2,      2.5,    4,      5,      10,     20,     50,     100,     200,     500,   1000,  2000,
-        4000,   5000,   8000,   10'000, 16'000, 20'000, 32'000, 50'000, 64'000, 100'000, 200'000,
-        500'000, 1e6,   2e6,    5e6,    1e7,    2e7,    5e7,    1e8,    2e8,     5e8,     1e9};
+        2,    2.5,  4,    5,      10,     20,     50,     100,    200,    500,     1000,    2000,
+        4000, 5000, 8000, 10'000, 16'000, 20'000, 32'000, 50'000, 64'000, 100'000, 200'000, 500'000,
+        1e6,  2e6,  5e6,  1e7,    2e7,    5e7,    1e8,    2e8,    5e8,    1e9};
     if (family == 0 || family == 4) return index < 34 ? kTable[index] : 10;
     if (family == 5) return 10;
     return 0;

@@ -67,7 +67,7 @@ struct EndArgs {
 // functions forward to one process-wide instance; tests make their own with recording
 // backends.
 class Device {
-public:
+  public:
     // Null backends mean the platform's choice, looked up at each use.
     explicit Device(platform::PortIo *port = nullptr, platform::UsbDriver *usb = nullptr);
     ~Device();
@@ -109,12 +109,12 @@ public:
     void flushQueue();
     void commitBC();
 
-private:
+  private:
     platform::PortIo &port();
     platform::UsbDriver &usb();
 
     void out(uint16_t address, uint8_t value);  // the byte writer
-    uint8_t readByte();                          // the byte reader
+    uint8_t readByte();                         // the byte reader
     void addressCycle(uint8_t reg);
     void dataWrite(uint8_t value);
     uint8_t bppRead();
@@ -125,8 +125,7 @@ private:
     void useUsb();
     bool usbSearch(uint16_t vendor, uint16_t product, platform::UsbFamily family);
     bool usbSearchAll(platform::UsbFamily family);
-    bool identityMatches(int handle, platform::UsbFamily family, uint16_t vendor,
-                         uint16_t product);
+    bool identityMatches(int handle, platform::UsbFamily family, uint16_t vendor, uint16_t product);
     bool presenceTest(uint16_t port);
     void power(uint16_t port, bool on);
     void waitMs(uint32_t ms);

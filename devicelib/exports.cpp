@@ -20,8 +20,12 @@ const bool g_simulatorRegistered = [] {
     return true;
 }();
 
-uint16_t low16(uint32_t v) { return static_cast<uint16_t>(v); }
-uint8_t low8(uint32_t v) { return static_cast<uint8_t>(v); }
+uint16_t low16(uint32_t v) {
+    return static_cast<uint16_t>(v);
+}
+uint8_t low8(uint32_t v) {
+    return static_cast<uint8_t>(v);
+}
 
 kv::dev::StartArgs startArgs(uint32_t port, uint8_t *stateBlock, uint32_t depthFlag,
                              int32_t triggerPosition, uint32_t clockSource, uint32_t rateCode,
@@ -41,10 +45,10 @@ kv::dev::StartArgs startArgs(uint32_t port, uint8_t *stateBlock, uint32_t depthF
     return a;
 }
 
-kv::dev::EndArgs endArgs(uint8_t *p0, uint8_t *p1, uint8_t *p2, uint32_t port,
-                         uint8_t *stateBlock, const uint8_t *flags, int32_t n, int32_t a,
-                         int32_t b, const int32_t *lengths, const char *triggerWord,
-                         int32_t triggerIndex, uint32_t condition, int32_t *offsets) {
+kv::dev::EndArgs endArgs(uint8_t *p0, uint8_t *p1, uint8_t *p2, uint32_t port, uint8_t *stateBlock,
+                         const uint8_t *flags, int32_t n, int32_t a, int32_t b,
+                         const int32_t *lengths, const char *triggerWord, int32_t triggerIndex,
+                         uint32_t condition, int32_t *offsets) {
     kv::dev::EndArgs e;
     e.planes[0] = p0;
     e.planes[1] = p1;
@@ -67,8 +71,8 @@ kv::dev::EndArgs endArgs(uint8_t *p0, uint8_t *p1, uint8_t *p2, uint32_t port,
 
 extern "C" {
 
-uint8_t FindBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock, int32_t,
-                   int32_t, int32_t, uint32_t family) {
+uint8_t FindBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock, int32_t, int32_t,
+                   int32_t, uint32_t family) {
     return device().findBoard1(low16(port), selectionBlock, stateBlock, low16(family));
 }
 
@@ -76,16 +80,22 @@ uint8_t FindBoard(uint32_t port, int32_t, uint8_t *stateBlock) {
     return device().findBoard(low16(port), stateBlock);
 }
 
-uint8_t prt_dect(void) { return device().prtDect(); }
+uint8_t prt_dect(void) {
+    return device().prtDect();
+}
 
 void SetupIO(uint32_t index, uint32_t type, int32_t *outType, uint16_t *outBase,
              const uint16_t *table) {
     device().setupIo(low16(index), low8(type), outType, outBase, table);
 }
 
-uint8_t LAPower(uint32_t port, uint32_t on) { return device().laPower(low16(port), low8(on) == 1); }
+uint8_t LAPower(uint32_t port, uint32_t on) {
+    return device().laPower(low16(port), low8(on) == 1);
+}
 
-void PowerOff1(uint32_t port) { device().powerOff(low16(port)); }
+void PowerOff1(uint32_t port) {
+    device().powerOff(low16(port));
+}
 
 float GetDLLVersion(char *model, char *version) {
     const float v = 0.1f;
@@ -95,9 +105,9 @@ float GetDLLVersion(char *model, char *version) {
 }
 
 uint8_t StartCapture1(void *, void *, void *, void *, void *, void *, int32_t a7, uint32_t port,
-                      uint8_t *selectionBlock, uint8_t *stateBlock, int32_t a11,
-                      uint32_t depthFlag, intptr_t a13, intptr_t a14, intptr_t a15, intptr_t a16,
-                      intptr_t a17, int32_t triggerPosition, intptr_t a19, uint32_t clockSource,
+                      uint8_t *selectionBlock, uint8_t *stateBlock, int32_t a11, uint32_t depthFlag,
+                      intptr_t a13, intptr_t a14, intptr_t a15, intptr_t a16, intptr_t a17,
+                      int32_t triggerPosition, intptr_t a19, uint32_t clockSource,
                       uint32_t rateCode, intptr_t a22, intptr_t a23, intptr_t a24,
                       const char *triggerWord, intptr_t a26, intptr_t a27, intptr_t a28,
                       uint32_t edgeCode, intptr_t a30, uint32_t condition, uint16_t *threshold,
@@ -110,12 +120,12 @@ uint8_t StartCapture1(void *, void *, void *, void *, void *, void *, int32_t a7
 uint8_t StartCapture(int32_t, uint32_t port, uint8_t *, uint8_t *stateBlock, int32_t,
                      uint32_t depthFlag, intptr_t, intptr_t, intptr_t, intptr_t, intptr_t,
                      int32_t triggerPosition, intptr_t, uint32_t clockSource, uint32_t rateCode,
-                     intptr_t, intptr_t, intptr_t, void *const *, const char *triggerWord,
-                     intptr_t, intptr_t, intptr_t, uint32_t edgeCode, intptr_t,
-                     uint32_t condition, uint16_t *threshold, intptr_t) {
+                     intptr_t, intptr_t, intptr_t, void *const *, const char *triggerWord, intptr_t,
+                     intptr_t, intptr_t, uint32_t edgeCode, intptr_t, uint32_t condition,
+                     uint16_t *threshold, intptr_t) {
     return device().startCapture(startArgs(port, stateBlock, depthFlag, triggerPosition,
-                                           clockSource, rateCode, triggerWord, edgeCode,
-                                           condition, threshold));
+                                           clockSource, rateCode, triggerWord, edgeCode, condition,
+                                           threshold));
 }
 
 uint8_t GetTrigStat1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock) {
@@ -130,19 +140,20 @@ void ForceTrigger1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock) 
     ForceTrigger(port, selectionBlock, stateBlock);
 }
 
-void ForceTrigger(uint32_t port, uint8_t *, uint8_t *) { device().forceTrigger(low16(port)); }
+void ForceTrigger(uint32_t port, uint8_t *, uint8_t *) {
+    device().forceTrigger(low16(port));
+}
 
-uint8_t EndCapture1(uint8_t *plane0, uint8_t *plane1, uint8_t *plane2, void *p4, void *p5,
-                    void *p6, intptr_t a7, intptr_t a8, uint32_t port, uint8_t *selectionBlock,
-                    uint8_t *stateBlock, intptr_t a12, const uint8_t *flags, int32_t n,
-                    int32_t a, intptr_t a16, intptr_t a17, int32_t b, intptr_t a19,
-                    const int32_t *lengths, intptr_t a21, const char *triggerWord,
-                    int32_t triggerIndex, intptr_t a24, intptr_t a25, uint32_t condition,
-                    int32_t *offsets, intptr_t a28) {
+uint8_t EndCapture1(uint8_t *plane0, uint8_t *plane1, uint8_t *plane2, void *p4, void *p5, void *p6,
+                    intptr_t a7, intptr_t a8, uint32_t port, uint8_t *selectionBlock,
+                    uint8_t *stateBlock, intptr_t a12, const uint8_t *flags, int32_t n, int32_t a,
+                    intptr_t a16, intptr_t a17, int32_t b, intptr_t a19, const int32_t *lengths,
+                    intptr_t a21, const char *triggerWord, int32_t triggerIndex, intptr_t a24,
+                    intptr_t a25, uint32_t condition, int32_t *offsets, intptr_t a28) {
     void *const destinations[6] = {plane0, plane1, plane2, p4, p5, p6};
-    return EndCapture(a7, a8, port, selectionBlock, stateBlock, a12, flags, n, a, a16, a17, b,
-                      a19, lengths, destinations, a21, triggerWord, triggerIndex, a24, a25,
-                      condition, offsets, a28);
+    return EndCapture(a7, a8, port, selectionBlock, stateBlock, a12, flags, n, a, a16, a17, b, a19,
+                      lengths, destinations, a21, triggerWord, triggerIndex, a24, a25, condition,
+                      offsets, a28);
 }
 
 uint8_t EndCapture(intptr_t, intptr_t, uint32_t port, uint8_t *, uint8_t *stateBlock, intptr_t,
@@ -151,11 +162,10 @@ uint8_t EndCapture(intptr_t, intptr_t, uint32_t port, uint8_t *, uint8_t *stateB
                    const char *triggerWord, int32_t triggerIndex, intptr_t, intptr_t,
                    uint32_t condition, int32_t *offsets, intptr_t) {
     if (!destinations) return 0;
-    return device().endCapture(endArgs(static_cast<uint8_t *>(destinations[0]),
-                                       static_cast<uint8_t *>(destinations[1]),
-                                       static_cast<uint8_t *>(destinations[2]), port, stateBlock,
-                                       flags, n, a, b, lengths, triggerWord, triggerIndex,
-                                       condition, offsets));
+    return device().endCapture(
+        endArgs(static_cast<uint8_t *>(destinations[0]), static_cast<uint8_t *>(destinations[1]),
+                static_cast<uint8_t *>(destinations[2]), port, stateBlock, flags, n, a, b, lengths,
+                triggerWord, triggerIndex, condition, offsets));
 }
 
 uint8_t SetClock(intptr_t, intptr_t, intptr_t, intptr_t, uint8_t *stateBlock, uint32_t rateCode,
@@ -181,7 +191,9 @@ void SetBufLenFull(int32_t *table, uint32_t index, int32_t value) {
     if (table) table[low8(index)] = value;
 }
 
-uint8_t SetupMemConfig(void) { return 1; }
+uint8_t SetupMemConfig(void) {
+    return 1;
+}
 
 uint8_t FindDemoBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock) {
     if (!selectionBlock || !stateBlock) return 0;

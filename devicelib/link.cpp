@@ -42,27 +42,36 @@ void Device::setBackends(platform::PortIo *port, platform::UsbDriver *usb) {
     m_usb = usb;
 }
 
-platform::PortIo &Device::port() { return m_port ? *m_port : platform::portIo(); }
+platform::PortIo &Device::port() {
+    return m_port ? *m_port : platform::portIo();
+}
 
-platform::UsbDriver &Device::usb() { return m_usb ? *m_usb : platform::usbDriver(); }
+platform::UsbDriver &Device::usb() {
+    return m_usb ? *m_usb : platform::usbDriver();
+}
 
 void Device::out(uint16_t address, uint8_t value) {
     switch (m_writer) {
-        case Writer::Port: port().out(address, value); break;
+        case Writer::Port:
+            port().out(address, value);
+            break;
         case Writer::UsbQueue:
             if (m_queueCount + 2 > kQueueSize) flushQueue();
             m_queue[m_queueCount++] = static_cast<uint8_t>(address);
             m_queue[m_queueCount++] = value;
             break;
         case Writer::Nothing:
-        case Writer::Unset: break;
+        case Writer::Unset:
+            break;
     }
 }
 
 uint8_t Device::readByte() {
     switch (m_reader) {
-        case Reader::Epp: return port().in(static_cast<uint16_t>(m_base + reg::EppData));
-        case Reader::Bpp: return bppRead();
+        case Reader::Epp:
+            return port().in(static_cast<uint16_t>(m_base + reg::EppData));
+        case Reader::Bpp:
+            return bppRead();
         case Reader::Usb: {
             flushQueue();
             const uint8_t select = reg::Status;
@@ -71,8 +80,10 @@ uint8_t Device::readByte() {
             if (!usbRead(reg::UsbReadByte, &value, 1)) return 0xFF;
             return value;
         }
-        case Reader::One: return 1;
-        case Reader::Unset: break;
+        case Reader::One:
+            return 1;
+        case Reader::Unset:
+            break;
     }
     return 0xFF;
 }
@@ -129,7 +140,9 @@ void Device::selectStatus() {
     addressCycle(reg::Status);
 }
 
-uint8_t Device::readStatus() { return readByte(); }
+uint8_t Device::readStatus() {
+    return readByte();
+}
 
 void Device::commitBC() {
     writeRegister(reg::ControlB, m_sh.b);
@@ -171,8 +184,13 @@ size_t Device::bulkRead(uint8_t *destination, size_t length) {
     size_t done = 0;
     while (done < length) {
         const size_t chunk = std::min(kUsbChunk, length - done);
-        uint8_t record[8] = {0, 0, 0, 0, static_cast<uint8_t>(chunk),
-                             static_cast<uint8_t>(chunk >> 8), static_cast<uint8_t>(chunk >> 16),
+        uint8_t record[8] = {0,
+                             0,
+                             0,
+                             0,
+                             static_cast<uint8_t>(chunk),
+                             static_cast<uint8_t>(chunk >> 8),
+                             static_cast<uint8_t>(chunk >> 16),
                              static_cast<uint8_t>(chunk >> 24)};
         if (!usbWrite(reg::UsbBulkLength, record, sizeof record)) break;
         const long got = usb().read(m_usbHandle, destination + done, chunk);
@@ -248,15 +266,19 @@ bool Device::presenceTest(uint16_t portBase) {
 }
 
 void Device::power(uint16_t portBase, bool on) {
-    if (on) m_sh.p = static_cast<uint8_t>((m_sh.p & 0x1B) | 0xC4);
-    else m_sh.p &= 0xFB;
+    if (on)
+        m_sh.p = static_cast<uint8_t>((m_sh.p & 0x1B) | 0xC4);
+    else
+        m_sh.p &= 0xFB;
     const auto control = static_cast<uint16_t>(portBase + reg::PortControl);
-    for (int i = 0; i < kPowerWrites; ++i) out(control, m_sh.p);
+    for (int i = 0; i < kPowerWrites; ++i)
+        out(control, m_sh.p);
 }
 
 void Device::waitMs(uint32_t ms) {
     const uint32_t start = platform::tickMs();
-    while (platform::tickElapsed(platform::tickMs(), start) < ms) platform::tickIdle();
+    while (platform::tickElapsed(platform::tickMs(), start) < ms)
+        platform::tickIdle();
 }
 
 uint8_t Device::findBoard1(uint16_t portBase, uint8_t *selectionBlock, uint8_t *stateBlock,
@@ -365,7 +387,8 @@ void Device::setupIo(uint16_t index, uint8_t type, int32_t *outType, uint16_t *o
                 break;
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

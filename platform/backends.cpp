@@ -47,9 +47,13 @@ void choose() {
 
 }  // namespace
 
-void registerSimulator(SimulatorHook hook) { registry().simulator = hook; }
+void registerSimulator(SimulatorHook hook) {
+    registry().simulator = hook;
+}
 
-void registerRealUsbDriver(UsbDriverFactory factory) { registry().realUsb = factory; }
+void registerRealUsbDriver(UsbDriverFactory factory) {
+    registry().realUsb = factory;
+}
 
 PortIo &portIo() {
     Registry &r = registry();
@@ -67,8 +71,12 @@ UsbDriver &usbDriver() {
     return r.realUsbDriver ? *r.realUsbDriver : r.nullUsb;
 }
 
-void overridePortIo(PortIo *port) { registry().portOverride = port; }
+void overridePortIo(PortIo *port) {
+    registry().portOverride = port;
+}
 
-void overrideUsbDriver(UsbDriver *usb) { registry().usbOverride = usb; }
+void overrideUsbDriver(UsbDriver *usb) {
+    registry().usbOverride = usb;
+}
 
 }  // namespace kv::platform

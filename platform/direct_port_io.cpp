@@ -20,7 +20,7 @@ bool permitted(uint16_t port) {
 }
 
 class DirectPortIo final : public PortIo {
-public:
+  public:
     void out(uint16_t port, uint8_t value) override {
         if (permitted(port)) outb(value, port);
     }
@@ -36,7 +36,9 @@ std::unique_ptr<PortIo> makeDirectPortIo() {
     return std::make_unique<DirectPortIo>();
 }
 #else
-std::unique_ptr<PortIo> makeDirectPortIo() { return nullptr; }
+std::unique_ptr<PortIo> makeDirectPortIo() {
+    return nullptr;
+}
 #endif
 
 }  // namespace kv::platform

@@ -17,7 +17,7 @@ namespace {
 constexpr const char *kProcDir = "/proc/sys/dev/parport";
 
 class LinuxPpdevSystem final : public PpdevSystem {
-public:
+  public:
     int open(const std::string &path) override { return ::open(path.c_str(), O_RDWR | O_CLOEXEC); }
     int ioctl(int fd, unsigned long request, void *argument) override {
         return ::ioctl(fd, request, argument);
@@ -38,7 +38,8 @@ public:
         std::vector<std::string> names;
         DIR *dir = ::opendir(path.c_str());
         if (!dir) return names;
-        while (const dirent *entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+        while (const dirent *entry = ::readdir(dir))
+            names.emplace_back(entry->d_name);
         ::closedir(dir);
         return names;
     }
@@ -56,7 +57,9 @@ int portNumber(const std::string &name) {
 
 }  // namespace
 
-std::unique_ptr<PpdevSystem> makeLinuxPpdevSystem() { return std::make_unique<LinuxPpdevSystem>(); }
+std::unique_ptr<PpdevSystem> makeLinuxPpdevSystem() {
+    return std::make_unique<LinuxPpdevSystem>();
+}
 
 PpdevPortIo::PpdevPortIo(std::unique_ptr<PpdevSystem> system) : m_system(std::move(system)) {
     for (const std::string &name : m_system->listDir(kProcDir)) {

@@ -7,7 +7,7 @@ namespace kv::platform {
 namespace {
 
 class SteadyTick final : public TickSource {
-public:
+  public:
     uint32_t now() override {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now().time_since_epoch());
@@ -19,13 +19,19 @@ public:
 SteadyTick g_steady;
 TickSource *g_override = nullptr;
 
-TickSource &source() { return g_override ? *g_override : g_steady; }
+TickSource &source() {
+    return g_override ? *g_override : g_steady;
+}
 
 }  // namespace
 
-uint32_t tickMs() { return source().now(); }
+uint32_t tickMs() {
+    return source().now();
+}
 
-void tickIdle() { source().idle(); }
+void tickIdle() {
+    source().idle();
+}
 
 TickSource *setTickSource(TickSource *s) {
     TickSource *previous = g_override;

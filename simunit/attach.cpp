@@ -38,9 +38,12 @@ std::optional<Attachment> parseAttachment(std::string_view spec) {
     const size_t colon = spec.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
     const std::string_view kind = spec.substr(0, colon);
-    if (kind == "epp") a.link = Attachment::Link::Epp;
-    else if (kind == "bpp") a.link = Attachment::Link::Bpp;
-    else return std::nullopt;
+    if (kind == "epp")
+        a.link = Attachment::Link::Epp;
+    else if (kind == "bpp")
+        a.link = Attachment::Link::Bpp;
+    else
+        return std::nullopt;
     auto base = parseBase(spec.substr(colon + 1));
     if (!base) return std::nullopt;
     a.base = *base;
@@ -66,7 +69,9 @@ platform::SimulatedBackends Simulator::backends() {
     return b;
 }
 
-void registerWithPlatform() { platform::registerSimulator(&attachFromEnvironment); }
+void registerWithPlatform() {
+    platform::registerSimulator(&attachFromEnvironment);
+}
 
 Simulator &demonstrationUnit() {
     static Simulator unit(Attachment{});

@@ -10,7 +10,9 @@ constexpr uint64_t kFrameBitNs = 1'000;  // 1 MHz serial clock
 constexpr uint64_t kUartBitNs = 4'000;   // 250 kbaud
 constexpr uint64_t kUartCharNs = 10 * kUartBitNs;
 
-uint32_t counterBits(uint64_t t) { return static_cast<uint32_t>((t / 1'000) % 256); }
+uint32_t counterBits(uint64_t t) {
+    return static_cast<uint32_t>((t / 1'000) % 256);
+}
 
 uint32_t frameBits(uint64_t t) {
     const uint64_t frame = t / kFrameNs;
@@ -22,8 +24,8 @@ uint32_t frameBits(uint64_t t) {
         const uint64_t bit = inFrame / kFrameBitNs;
         const uint64_t phase = inFrame % kFrameBitNs;
         // Data is set up during the low half of the clock and sampled on its rising edge.
-        if (phase >= kFrameBitNs / 2) bits |= 1u << 0;          // D8 clock high
-        if ((byte >> (7 - bit)) & 1u) bits |= 1u << 1;           // D9 data
+        if (phase >= kFrameBitNs / 2) bits |= 1u << 0;  // D8 clock high
+        if ((byte >> (7 - bit)) & 1u) bits |= 1u << 1;  // D9 data
     } else {
         bits |= 1u << 2;  // D10 frame select idle high
     }

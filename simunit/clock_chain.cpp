@@ -11,7 +11,9 @@ constexpr int kWordBits = 22;
 
 }  // namespace
 
-void ClockChain::reset() { *this = ClockChain(); }
+void ClockChain::reset() {
+    *this = ClockChain();
+}
 
 std::optional<uint32_t> ClockChain::shift(bool bit) {
     if (m_stage == Stage::Word) {
@@ -19,8 +21,10 @@ std::optional<uint32_t> ClockChain::shift(bool bit) {
             // The stuffed bit after three ones; a 1 here breaks the rule and the
             // transfer is abandoned.
             m_ones = 0;
-            if (bit) m_stage = Stage::Hunt;
-            else if (m_wordBits == kWordBits) m_stage = Stage::Apply1;
+            if (bit)
+                m_stage = Stage::Hunt;
+            else if (m_wordBits == kWordBits)
+                m_stage = Stage::Apply1;
             return std::nullopt;
         }
         if (bit) m_word |= 1u << m_wordBits;
@@ -62,26 +66,41 @@ std::optional<uint32_t> ClockChain::shift(bool bit) {
 
 std::optional<uint64_t> periodForWord(uint32_t word, uint8_t rangeBits) {
     switch (word) {
-        case 0x178088: return 10;        // 100 MHz
-        case 0x178888: return 20;        // 50 MHz
-        case 0x0B0880: return 40;        // 25 MHz
-        case 0x129080: return 50;        // 20 MHz
-        case 0x129880: return 100;       // 10 MHz
-        case 0x12A080: return 200;       // 5 MHz
-        case 0x0EA880: return 500;       // 2 MHz
-        case 0x0EB080: return 1'000;     // 1 MHz
-        case 0x0EB880: return 2'000;     // 500 kHz
-        default: break;
+        case 0x178088:
+            return 10;  // 100 MHz
+        case 0x178888:
+            return 20;  // 50 MHz
+        case 0x0B0880:
+            return 40;  // 25 MHz
+        case 0x129080:
+            return 50;  // 20 MHz
+        case 0x129880:
+            return 100;  // 10 MHz
+        case 0x12A080:
+            return 200;  // 5 MHz
+        case 0x0EA880:
+            return 500;  // 2 MHz
+        case 0x0EB080:
+            return 1'000;  // 1 MHz
+        case 0x0EB880:
+            return 2'000;  // 500 kHz
+        default:
+            break;
     }
     // The slow ranges divide one generator frequency by the range bits.
     const uint8_t range = rangeBits & 7;
     if (word == 0x183920) {
         switch (range) {
-            case 0: return 5'000;        // 200 kHz
-            case 1: return 10'000;       // 100 kHz
-            case 2: return 20'000;       // 50 kHz
-            case 4: return 200'000;      // 5 kHz
-            default: return std::nullopt;
+            case 0:
+                return 5'000;  // 200 kHz
+            case 1:
+                return 10'000;  // 100 kHz
+            case 2:
+                return 20'000;  // 50 kHz
+            case 4:
+                return 200'000;  // 5 kHz
+            default:
+                return std::nullopt;
         }
     }
     if (word == 0x182920 && range == 4) return 50'000;   // 20 kHz

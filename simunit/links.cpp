@@ -23,7 +23,9 @@ bool SimParallelPort::powered() const {
 void SimParallelPort::out(uint16_t port, uint8_t value) {
     if (port < m_base || port > m_base + 4) return;
     switch (port - m_base) {
-        case reg::PortData: m_data = value; break;
+        case reg::PortData:
+            m_data = value;
+            break;
         case reg::PortControl: {
             const uint8_t before = m_control;
             m_control = value;
@@ -38,7 +40,8 @@ void SimParallelPort::out(uint16_t port, uint8_t value) {
         case reg::EppData:
             if (m_mode == ParallelMode::Epp && powered()) m_unit.write(m_address, value);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -48,12 +51,15 @@ uint8_t SimParallelPort::in(uint16_t port) {
         case reg::PortData:
             if (m_control & 0x20) return m_driving ? m_driven : 0xFF;  // reversed, floating
             return m_data;
-        case reg::PortStatus: return 0xFF;
-        case reg::PortControl: return m_control;
+        case reg::PortStatus:
+            return 0xFF;
+        case reg::PortControl:
+            return m_control;
         case reg::EppData:
             if (m_mode == ParallelMode::Epp && powered()) return m_unit.read(m_address);
             return 0xFF;
-        default: return 0xFF;
+        default:
+            return 0xFF;
     }
 }
 
@@ -71,13 +77,14 @@ void SimParallelPort::controlWritten(uint8_t before, uint8_t after) {
         m_driving = true;
     }
     if ((before & 0x02) && !(after & 0x02)) {
-        if (before & 0x20) m_driving = false;
-        else m_unit.write(m_address, m_data);
+        if (before & 0x20)
+            m_driving = false;
+        else
+            m_unit.write(m_address, m_data);
     }
 }
 
-SimUsbDriver::SimUsbDriver(Unit &unit, UsbIdentity identity)
-    : m_unit(unit), m_identity(identity) {}
+SimUsbDriver::SimUsbDriver(Unit &unit, UsbIdentity identity) : m_unit(unit), m_identity(identity) {}
 
 bool SimUsbDriver::failing() {
     const int n = m_requests++;
@@ -115,11 +122,24 @@ bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inL
         }
         case platform::usbreq::DeviceDescriptor: {
             if (!out || outLength < 18) return false;
-            const uint8_t descriptor[18] = {
-                18, 1, 0x00, 0x02, 0xFF, 0xFF, 0xFF, 64,
-                static_cast<uint8_t>(m_identity.vendor), static_cast<uint8_t>(m_identity.vendor >> 8),
-                static_cast<uint8_t>(m_identity.product), static_cast<uint8_t>(m_identity.product >> 8),
-                0x00, 0x01, 1, 2, 0, 1};
+            const uint8_t descriptor[18] = {18,
+                                            1,
+                                            0x00,
+                                            0x02,
+                                            0xFF,
+                                            0xFF,
+                                            0xFF,
+                                            64,
+                                            static_cast<uint8_t>(m_identity.vendor),
+                                            static_cast<uint8_t>(m_identity.vendor >> 8),
+                                            static_cast<uint8_t>(m_identity.product),
+                                            static_cast<uint8_t>(m_identity.product >> 8),
+                                            0x00,
+                                            0x01,
+                                            1,
+                                            2,
+                                            0,
+                                            1};
             std::memcpy(out, descriptor, sizeof descriptor);
             if (returned) *returned = 18;
             return true;
@@ -131,7 +151,8 @@ bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inL
             if (!in || inLength < sizeof(platform::UsbRegisterIo)) return false;
             return readRequest(*static_cast<const platform::UsbRegisterIo *>(in), out, outLength,
                                returned);
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -158,8 +179,10 @@ bool SimUsbDriver::writeRequest(const platform::UsbRegisterIo &block) {
                            static_cast<uint32_t>(data[6]) << 16 |
                            static_cast<uint32_t>(data[7]) << 24;
             return true;
-        case reg::UsbConfigure: return true;
-        default: return false;
+        case reg::UsbConfigure:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -168,9 +191,14 @@ bool SimUsbDriver::readRequest(const platform::UsbRegisterIo &block, void *out, 
     if (!out || outLength < 1 || block.length < 1) return false;
     auto *bytes = static_cast<uint8_t *>(out);
     switch (block.offset) {
-        case reg::UsbReadByte: bytes[0] = m_unit.read(m_selected); break;
-        case reg::UsbLinkSpeed: bytes[0] = m_identity.highSpeed ? 0x00 : 0x08; break;
-        default: return false;
+        case reg::UsbReadByte:
+            bytes[0] = m_unit.read(m_selected);
+            break;
+        case reg::UsbLinkSpeed:
+            bytes[0] = m_identity.highSpeed ? 0x00 : 0x08;
+            break;
+        default:
+            return false;
     }
     if (returned) *returned = 1;
     return true;
@@ -182,7 +210,8 @@ long SimUsbDriver::read(int handle, void *buffer, size_t length) {
     const auto shortBy = static_cast<size_t>(std::max(0, m_unit.faults().shortBulkBy));
     n = n > shortBy ? n - shortBy : 0;
     auto *bytes = static_cast<uint8_t *>(buffer);
-    for (size_t i = 0; i < n; ++i) bytes[i] = m_unit.read(m_selected);
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = m_unit.read(m_selected);
     m_bulkLength = 0;
     return static_cast<long>(n);
 }

@@ -12,12 +12,18 @@ namespace {
 constexpr uint64_t kNsPerMs = 1'000'000;
 constexpr uint32_t kCounterUnits = 16384;  // the 14-bit counter's range, in units of 8 samples
 
-bool rose(uint8_t before, uint8_t after, uint8_t bit) { return !(before & bit) && (after & bit); }
-bool fell(uint8_t before, uint8_t after, uint8_t bit) { return (before & bit) && !(after & bit); }
+bool rose(uint8_t before, uint8_t after, uint8_t bit) {
+    return !(before & bit) && (after & bit);
+}
+bool fell(uint8_t before, uint8_t after, uint8_t bit) {
+    return (before & bit) && !(after & bit);
+}
 
 }  // namespace
 
-Unit::Unit() { reset(); }
+Unit::Unit() {
+    reset();
+}
 
 void Unit::reset() {
     const Faults faults = m_faults;
@@ -45,11 +51,20 @@ void Unit::reset() {
 
 void Unit::write(uint8_t reg, uint8_t value) {
     switch (reg) {
-        case reg::SerialStrobe: strobe(value); break;
-        case reg::ControlA: writeA(value); break;
-        case reg::ControlB: writeB(value); break;
-        case reg::ControlC: writeC(value); break;
-        default: break;
+        case reg::SerialStrobe:
+            strobe(value);
+            break;
+        case reg::ControlA:
+            writeA(value);
+            break;
+        case reg::ControlB:
+            writeB(value);
+            break;
+        case reg::ControlC:
+            writeC(value);
+            break;
+        default:
+            break;
     }
 }
 
@@ -81,8 +96,10 @@ void Unit::writeA(uint8_t value) {
         advance();
         if (m_triggerSample < 0) {
             const auto taken = static_cast<int64_t>(samplesTaken());
-            if (taken >= m_preTrigger) m_triggerSample = taken;
-            else m_forcePending = true;
+            if (taken >= m_preTrigger)
+                m_triggerSample = taken;
+            else
+                m_forcePending = true;
         }
     }
 }
@@ -171,7 +188,9 @@ uint64_t Unit::sampleTimeNs(int64_t k) const {
     return static_cast<uint64_t>(t);
 }
 
-uint32_t Unit::sampleWord(int64_t k) const { return boardSample(sampleTimeNs(k)); }
+uint32_t Unit::sampleWord(int64_t k) const {
+    return boardSample(sampleTimeNs(k));
+}
 
 bool Unit::matches(uint32_t word) const {
     return ((word ^ m_run.value) & m_run.care) == 0;
@@ -179,8 +198,8 @@ bool Unit::matches(uint32_t word) const {
 
 uint64_t Unit::samplesTaken() const {
     const uint64_t now = platform::tickMs();
-    const uint64_t elapsedNs = platform::tickElapsed(static_cast<uint32_t>(now), m_run.startTick) *
-                               kNsPerMs;
+    const uint64_t elapsedNs =
+        platform::tickElapsed(static_cast<uint32_t>(now), m_run.startTick) * kNsPerMs;
     const uint64_t startNs = static_cast<uint64_t>(m_run.startTick) * kNsPerMs;
     const uint64_t firstOffset = m_run.firstSampleNs - startNs;
     if (elapsedNs < firstOffset) return 0;
@@ -194,8 +213,8 @@ void Unit::advance() {
         const auto periodSamples = static_cast<int64_t>(kBoardPeriodNs / m_run.periodNs);
         while (!m_gaveUp && m_scanNext < taken) {
             const bool match = matches(sampleWord(m_scanNext));
-            const bool fired = m_run.triggerOnFalse ? (m_scanPrevMatch && !match)
-                                                    : (!m_scanPrevMatch && match);
+            const bool fired =
+                m_run.triggerOnFalse ? (m_scanPrevMatch && !match) : (!m_scanPrevMatch && match);
             m_scanPrevMatch = match;
             if (fired) {
                 m_triggerSample = m_scanNext;
@@ -231,13 +250,17 @@ uint8_t Unit::statusByte() {
     return status;
 }
 
+uint32_t Unit::memoryWord(uint32_t i) const {
+    if (i >= m_run.depth) return 0;
+    const int64_t k = m_memoryEnd - static_cast<int64_t>(m_run.depth) + 1 + i;
+    return k >= 0 ? sampleWord(k) : 0;
+}
+
 uint8_t Unit::nextReadOutByte() {
     const uint32_t i = m_readIndex;
     if (i < m_run.depth) ++m_readIndex;
-    if (m_plane > 2 || i >= m_run.depth) return 0;
-    const int64_t k = m_memoryEnd - static_cast<int64_t>(m_run.depth) + 1 + i;
-    const uint32_t word = k >= 0 ? sampleWord(k) : 0;
-    return static_cast<uint8_t>(word >> (8 * m_plane));
+    if (m_plane > 2) return 0;
+    return static_cast<uint8_t>(memoryWord(i) >> (8 * m_plane));
 }
 
 }  // namespace kv::sim

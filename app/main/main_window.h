@@ -9,10 +9,10 @@ namespace kv::app {
 // The program's multiple-document main window.
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(QWidget *parent = nullptr);
 
-private:
+  private:
     QMdiArea *m_mdi = nullptr;
 };
 

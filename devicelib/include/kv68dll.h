@@ -43,8 +43,7 @@ extern "C" {
  * then BPP at 0x278, 0x378 and 0x3BC. Returns 0 none, 1 port 0x378, 2 port 0x278,
  * 3 port 0x3BC, 4 USB. `family` is stored into the selection block. */
 KV68_API uint8_t FindBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock,
-                            int32_t ignored1, int32_t ignored2, int32_t ignored3,
-                            uint32_t family);
+                            int32_t ignored1, int32_t ignored2, int32_t ignored3, uint32_t family);
 /* 17 when the unit answers at `port` on the current link, else 0. */
 KV68_API uint8_t FindBoard(uint32_t port, int32_t ignored, uint8_t *stateBlock);
 /* Bit mask of parallel ports whose data register reads back: 1 = 0x3BC, 2 = 0x378,
@@ -70,14 +69,13 @@ KV68_API float GetDLLVersion(char *model, char *version);
  * 32 threshold (0..80; a larger value is clamped and written back). Returns 1. */
 KV68_API uint8_t StartCapture1(void *p1, void *p2, void *p3, void *p4, void *p5, void *p6,
                                int32_t a7, uint32_t port, uint8_t *selectionBlock,
-                               uint8_t *stateBlock, int32_t a11, uint32_t depthFlag,
-                               intptr_t a13, intptr_t a14, intptr_t a15, intptr_t a16,
-                               intptr_t a17, int32_t triggerPosition, intptr_t a19,
-                               uint32_t clockSource, uint32_t rateCode, intptr_t a22,
-                               intptr_t a23, intptr_t a24, const char *triggerWord,
-                               intptr_t a26, intptr_t a27, intptr_t a28, uint32_t edgeCode,
-                               intptr_t a30, uint32_t condition, uint16_t *threshold,
-                               intptr_t a33);
+                               uint8_t *stateBlock, int32_t a11, uint32_t depthFlag, intptr_t a13,
+                               intptr_t a14, intptr_t a15, intptr_t a16, intptr_t a17,
+                               int32_t triggerPosition, intptr_t a19, uint32_t clockSource,
+                               uint32_t rateCode, intptr_t a22, intptr_t a23, intptr_t a24,
+                               const char *triggerWord, intptr_t a26, intptr_t a27, intptr_t a28,
+                               uint32_t edgeCode, intptr_t a30, uint32_t condition,
+                               uint16_t *threshold, intptr_t a33);
 /* StartCapture1's arguments 7 to 24, a record of its first six (not used), then its 25
  * to 33. */
 KV68_API uint8_t StartCapture(int32_t a7, uint32_t port, uint8_t *selectionBlock,
@@ -104,14 +102,13 @@ KV68_API void ForceTrigger(uint32_t port, uint8_t *selectionBlock, uint8_t *stat
  * The trigger location reads samples T - 1 up to T + 34 of the three destinations, never
  * outside 0 .. count - 2; when that range leaves the planes, the offsets stay unchanged.
  * Returns 0. */
-KV68_API uint8_t EndCapture1(uint8_t *plane0, uint8_t *plane1, uint8_t *plane2, void *p4,
-                             void *p5, void *p6, intptr_t a7, intptr_t a8, uint32_t port,
+KV68_API uint8_t EndCapture1(uint8_t *plane0, uint8_t *plane1, uint8_t *plane2, void *p4, void *p5,
+                             void *p6, intptr_t a7, intptr_t a8, uint32_t port,
                              uint8_t *selectionBlock, uint8_t *stateBlock, intptr_t a12,
-                             const uint8_t *flags, int32_t n, int32_t a, intptr_t a16,
-                             intptr_t a17, int32_t b, intptr_t a19, const int32_t *lengths,
-                             intptr_t a21, const char *triggerWord, int32_t triggerIndex,
-                             intptr_t a24, intptr_t a25, uint32_t condition, int32_t *offsets,
-                             intptr_t a28);
+                             const uint8_t *flags, int32_t n, int32_t a, intptr_t a16, intptr_t a17,
+                             int32_t b, intptr_t a19, const int32_t *lengths, intptr_t a21,
+                             const char *triggerWord, int32_t triggerIndex, intptr_t a24,
+                             intptr_t a25, uint32_t condition, int32_t *offsets, intptr_t a28);
 /* EndCapture1's arguments 7 to 20, a record of its first six pointers, then its 21
  * to 28. */
 KV68_API uint8_t EndCapture(intptr_t a7, intptr_t a8, uint32_t port, uint8_t *selectionBlock,
@@ -122,9 +119,8 @@ KV68_API uint8_t EndCapture(intptr_t a7, intptr_t a8, uint32_t port, uint8_t *se
                             intptr_t a25, uint32_t condition, int32_t *offsets, intptr_t a28);
 
 /* Decodes rate, clock source and edge codes into the state block; sends nothing. */
-KV68_API uint8_t SetClock(intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a4,
-                          uint8_t *stateBlock, uint32_t rateCode, intptr_t a7,
-                          uint32_t clockSource, uint32_t edgeCode);
+KV68_API uint8_t SetClock(intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a4, uint8_t *stateBlock,
+                          uint32_t rateCode, intptr_t a7, uint32_t clockSource, uint32_t edgeCode);
 /* Sample period in nanoseconds for a unit family and rate index. */
 KV68_API double GetRateNS(uint32_t family, uint32_t index);
 KV68_API int32_t GetBufLenDisp(uint32_t index, const int32_t *table, int32_t reserve);

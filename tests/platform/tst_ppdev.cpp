@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <linux/parport.h>
-#include <sys/ioctl.h>
 #include <linux/ppdev.h>
+#include <sys/ioctl.h>
 
 #include <map>
 
@@ -33,7 +33,9 @@ struct FakePpdev : PpdevSystem {
     int ioctl(int fd, unsigned long request, void *argument) override {
         const std::string on = " " + fdPath[fd];
         switch (request) {
-            case PPCLAIM: calls.push_back("claim" + on); return claimFails ? -1 : 0;
+            case PPCLAIM:
+                calls.push_back("claim" + on);
+                return claimFails ? -1 : 0;
             case PPRELEASE:
                 if (afterlife) afterlife->push_back("release" + on);
                 return 0;
@@ -41,19 +43,32 @@ struct FakePpdev : PpdevSystem {
                 mode = *static_cast<int *>(argument);
                 calls.push_back("mode " + std::to_string(mode) + on);
                 return 0;
-            case PPWDATA: data = *static_cast<unsigned char *>(argument); calls.push_back("wdata"); return 0;
-            case PPRDATA: *static_cast<unsigned char *>(argument) = data; calls.push_back("rdata"); return 0;
-            case PPRSTATUS: *static_cast<unsigned char *>(argument) = status; calls.push_back("rstatus"); return 0;
+            case PPWDATA:
+                data = *static_cast<unsigned char *>(argument);
+                calls.push_back("wdata");
+                return 0;
+            case PPRDATA:
+                *static_cast<unsigned char *>(argument) = data;
+                calls.push_back("rdata");
+                return 0;
+            case PPRSTATUS:
+                *static_cast<unsigned char *>(argument) = status;
+                calls.push_back("rstatus");
+                return 0;
             case PPWCONTROL:
                 control = *static_cast<unsigned char *>(argument);
                 calls.push_back("wcontrol " + std::to_string(control));
                 return 0;
-            case PPRCONTROL: *static_cast<unsigned char *>(argument) = control; return 0;
+            case PPRCONTROL:
+                *static_cast<unsigned char *>(argument) = control;
+                return 0;
             case PPDATADIR:
                 direction = *static_cast<int *>(argument);
                 calls.push_back("datadir " + std::to_string(direction));
                 return 0;
-            default: calls.push_back("unknown"); return -1;
+            default:
+                calls.push_back("unknown");
+                return -1;
         }
     }
     long read(int, void *buffer, size_t length) override {
@@ -100,9 +115,9 @@ TEST(Ppdev, EppCyclesSelectAddressAndDataModes) {
     auto fake = twoPorts();
     FakePpdev *f = fake.get();
     PpdevPortIo io(std::move(fake));
-    io.out(0x37B, 0x06);                 // address cycle
-    io.out(0x37C, 0x99);                 // data write
-    EXPECT_EQ(io.in(0x37C), 0x42);       // data read, same mode: no second PPSETMODE
+    io.out(0x37B, 0x06);            // address cycle
+    io.out(0x37C, 0x99);            // data write
+    EXPECT_EQ(io.in(0x37C), 0x42);  // data read, same mode: no second PPSETMODE
     const int addr = IEEE1284_MODE_EPP | IEEE1284_ADDR;
     const int data = IEEE1284_MODE_EPP;
     const std::vector<std::string> expected = {

@@ -35,6 +35,7 @@ TEST(Tick, ManualClockReplacesTheRealOneAndBusyWaitsAdvanceIt) {
 
 TEST(Tick, RealTickMovesForward) {
     const uint32_t a = tickMs();
-    for (int i = 0; i < 30; ++i) tickIdle();
+    for (int i = 0; i < 30; ++i)
+        tickIdle();
     EXPECT_TRUE(tickReached(tickMs(), a));
 }

@@ -9,7 +9,7 @@ using kv::platform::PortIo;
 using kv::platform::UsbDriver;
 
 class EppHost : public HostLink {
-public:
+  public:
     EppHost(PortIo &port, uint16_t base) : m_port(port), m_base(base) {}
     void powerOn() override { m_port.out(m_base + 2, 0xC4); }
     void write(uint8_t reg, uint8_t value) override {
@@ -23,17 +23,18 @@ public:
     std::vector<uint8_t> readBytes(size_t n) override {
         m_port.out(m_base + 3, 6);
         std::vector<uint8_t> bytes(n);
-        for (auto &b : bytes) b = m_port.in(m_base + 4);
+        for (auto &b : bytes)
+            b = m_port.in(m_base + 4);
         return bytes;
     }
 
-private:
+  private:
     PortIo &m_port;
     uint16_t m_base;
 };
 
 class BppHost : public HostLink {
-public:
+  public:
     BppHost(PortIo &port, uint16_t base) : m_port(port), m_base(base) {}
     void powerOn() override {
         m_p = 0xC4;
@@ -55,11 +56,12 @@ public:
     std::vector<uint8_t> readBytes(size_t n) override {
         address(6);
         std::vector<uint8_t> bytes(n);
-        for (auto &b : bytes) b = readOne();
+        for (auto &b : bytes)
+            b = readOne();
         return bytes;
     }
 
-private:
+  private:
     void address(uint8_t reg) {
         m_port.out(m_base, reg);
         m_p |= 0xCC;
@@ -82,7 +84,7 @@ private:
 };
 
 class UsbHost : public HostLink {
-public:
+  public:
     explicit UsbHost(UsbDriver &usb) : m_usb(usb) {
         m_handle = m_usb.open(kv::platform::UsbFamily::Generic, 0);
     }
@@ -106,8 +108,14 @@ public:
         size_t done = 0;
         while (done < n) {
             const size_t chunk = std::min<size_t>(61440, n - done);
-            uint8_t record[8] = {0, 0, 0, 0, static_cast<uint8_t>(chunk),
-                                 static_cast<uint8_t>(chunk >> 8), static_cast<uint8_t>(chunk >> 16), 0};
+            uint8_t record[8] = {0,
+                                 0,
+                                 0,
+                                 0,
+                                 static_cast<uint8_t>(chunk),
+                                 static_cast<uint8_t>(chunk >> 8),
+                                 static_cast<uint8_t>(chunk >> 16),
+                                 0};
             send(0x82, record, 8);
             const long got = m_usb.read(m_handle, bytes.data() + done, chunk);
             if (got <= 0) break;
@@ -117,7 +125,7 @@ public:
         return bytes;
     }
 
-private:
+  private:
     void send(uint8_t command, uint8_t *data, uint32_t length) {
         kv::platform::UsbRegisterIo block{command, length, data, 0};
         m_usb.control(m_handle, 0x80002010, &block, sizeof block, nullptr, 0, nullptr);
@@ -130,19 +138,24 @@ private:
 
 const char *linkName(LinkKind kind) {
     switch (kind) {
-        case LinkKind::Epp: return "Epp";
-        case LinkKind::Bpp: return "Bpp";
-        case LinkKind::Usb: return "Usb";
+        case LinkKind::Epp:
+            return "Epp";
+        case LinkKind::Bpp:
+            return "Bpp";
+        case LinkKind::Usb:
+            return "Usb";
     }
     return "?";
 }
 
-std::unique_ptr<HostLink> makeHostLink(LinkKind kind, PortIo &port, UsbDriver &usb,
-                                       uint16_t base) {
+std::unique_ptr<HostLink> makeHostLink(LinkKind kind, PortIo &port, UsbDriver &usb, uint16_t base) {
     switch (kind) {
-        case LinkKind::Epp: return std::make_unique<EppHost>(port, base);
-        case LinkKind::Bpp: return std::make_unique<BppHost>(port, base);
-        case LinkKind::Usb: return std::make_unique<UsbHost>(usb);
+        case LinkKind::Epp:
+            return std::make_unique<EppHost>(port, base);
+        case LinkKind::Bpp:
+            return std::make_unique<BppHost>(port, base);
+        case LinkKind::Usb:
+            return std::make_unique<UsbHost>(usb);
     }
     return nullptr;
 }
@@ -159,7 +172,8 @@ std::pair<uint8_t, uint8_t> Host::presence() {
 void Host::command(uint16_t cmd) {
     b &= 0xEF;
     commit();
-    for (int i = 0; i < 14; ++i) strobe((cmd >> i) & 1);
+    for (int i = 0; i < 14; ++i)
+        strobe((cmd >> i) & 1);
 }
 
 void Host::loadClock(uint32_t word, uint8_t range, bool stuff) {
@@ -186,7 +200,8 @@ void Host::loadClock(uint32_t word, uint8_t range, bool stuff) {
 void Host::loadThreshold(uint16_t word12) {
     b &= 0x7F;
     commit();
-    for (int i = 11; i >= 0; --i) strobe((word12 >> i) & 1);
+    for (int i = 11; i >= 0; --i)
+        strobe((word12 >> i) & 1);
     b |= 0x80;
     commit();
 }
@@ -226,8 +241,10 @@ void Host::loadTrigger(const char *d23first, bool triggerWhenFalse) {
         a &= 0x7F;
         writeA();
     }
-    if (triggerWhenFalse) a |= 0x10;
-    else a &= 0xEF;
+    if (triggerWhenFalse)
+        a |= 0x10;
+    else
+        a &= 0xEF;
     writeA();
 }
 
@@ -248,8 +265,10 @@ void Host::loadCounter(uint16_t count) {
 
 void Host::arm(bool deep, uint8_t rangeAtStart) {
     c = static_cast<uint8_t>((c & 0xF8) | rangeAtStart);
-    if (deep) b |= 4;
-    else b &= 0xFB;
+    if (deep)
+        b |= 4;
+    else
+        b &= 0xFB;
     b &= 0xBD;
     commit();
     b |= 2;

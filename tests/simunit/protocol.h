@@ -14,10 +14,10 @@
 namespace kvtest {
 
 class HostLink {
-public:
+  public:
     virtual ~HostLink() = default;
     virtual void write(uint8_t reg, uint8_t value) = 0;
-    virtual uint8_t readStatus() = 0;  // select register 6, read it
+    virtual uint8_t readStatus() = 0;                      // select register 6, read it
     virtual std::vector<uint8_t> readBytes(size_t n) = 0;  // n reads of register 6
     virtual void powerOn() {}
 };
@@ -29,7 +29,7 @@ std::unique_ptr<HostLink> makeHostLink(LinkKind kind, kv::platform::PortIo &port
 
 // Register sequences, on control register shadows A, B, C.
 class Host {
-public:
+  public:
     explicit Host(HostLink &link) : m_link(link) {}
     uint8_t a = 0, b = 0, c = 0;
 
@@ -58,7 +58,7 @@ public:
     void stop();
     std::vector<uint8_t> readPlane(int plane, size_t n);
 
-private:
+  private:
     void command(uint16_t cmd);
     HostLink &m_link;
 };

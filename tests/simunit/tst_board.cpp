@@ -35,8 +35,8 @@ TEST(Board, SerialFrameCarriesTheText) {
         for (int bit = 0; bit < 8; ++bit) {
             const uint64_t t = frame * 20'000ull + bit * 1'000ull + 600;
             const uint32_t w = boardSample(t);
-            ASSERT_TRUE(w & (1u << 8));         // clock high
-            ASSERT_FALSE(w & (1u << 10));       // selected
+            ASSERT_TRUE(w & (1u << 8));    // clock high
+            ASSERT_FALSE(w & (1u << 10));  // selected
             byte = byte << 1 | ((w >> 9) & 1);
         }
         EXPECT_EQ(byte, static_cast<unsigned char>(text[frame])) << frame;

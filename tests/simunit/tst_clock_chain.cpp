@@ -10,7 +10,8 @@ namespace {
 
 std::vector<int> command(uint16_t cmd) {
     std::vector<int> bits;
-    for (int i = 0; i < 14; ++i) bits.push_back((cmd >> i) & 1);
+    for (int i = 0; i < 14; ++i)
+        bits.push_back((cmd >> i) & 1);
     return bits;
 }
 
@@ -68,7 +69,8 @@ TEST(ClockChain, StuffBitAfterTheLastBitIsDropped) {
 
 TEST(ClockChain, UnstuffedWordIsNotTakenAsSent) {
     std::vector<int> raw;
-    for (int i = 0; i < 22; ++i) raw.push_back((0x178088 >> i) & 1);
+    for (int i = 0; i < 22; ++i)
+        raw.push_back((0x178088 >> i) & 1);
     ClockChain chain;
     const auto got = feed(chain, transfer(raw));
     EXPECT_NE(got.value_or(0), 0x178088u);
@@ -98,11 +100,11 @@ TEST(ClockChain, PeriodsOfEveryRate) {
         uint64_t ns;
     };
     // period = 1e9 / rate in hertz
-    const Row rows[] = {{0x178088, 0, 10},      {0x178888, 0, 20},      {0x0B0880, 0, 40},
-                        {0x129080, 0, 50},      {0x129880, 0, 100},     {0x12A080, 0, 200},
-                        {0x0EA880, 0, 500},     {0x0EB080, 0, 1'000},   {0x0EB880, 0, 2'000},
-                        {0x183920, 0, 5'000},   {0x183920, 1, 10'000},  {0x183920, 2, 20'000},
-                        {0x182920, 4, 50'000},  {0x183120, 4, 100'000}, {0x183920, 4, 200'000}};
+    const Row rows[] = {{0x178088, 0, 10},     {0x178888, 0, 20},      {0x0B0880, 0, 40},
+                        {0x129080, 0, 50},     {0x129880, 0, 100},     {0x12A080, 0, 200},
+                        {0x0EA880, 0, 500},    {0x0EB080, 0, 1'000},   {0x0EB880, 0, 2'000},
+                        {0x183920, 0, 5'000},  {0x183920, 1, 10'000},  {0x183920, 2, 20'000},
+                        {0x182920, 4, 50'000}, {0x183120, 4, 100'000}, {0x183920, 4, 200'000}};
     for (const Row &r : rows) {
         EXPECT_EQ(periodForWord(r.word, r.range), r.ns) << std::hex << r.word;
     }

@@ -46,8 +46,8 @@ TEST(SimulatedFaults, UnpoweredUnitAnswersNothing) {
     }
     // A unit whose supply fails answers on neither parallel link.
     for (auto kind : {LinkKind::Epp, LinkKind::Bpp}) {
-        Simulator sim(at(kind == LinkKind::Epp ? Attachment::Link::Epp : Attachment::Link::Bpp,
-                         0x278));
+        Simulator sim(
+            at(kind == LinkKind::Epp ? Attachment::Link::Epp : Attachment::Link::Bpp, 0x278));
         sim.unit().faults().unpowered = true;
         auto b = sim.backends();
         auto link = makeHostLink(kind, *b.port, *b.usb, 0x278);

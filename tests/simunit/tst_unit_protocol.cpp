@@ -20,11 +20,11 @@ TEST_P(UnitOnLink, EveryRateWordDecodes) {
         uint8_t range;
         uint64_t ns;
     };
-    const Row rows[] = {{0x178088, 0, 10},      {0x178888, 0, 20},      {0x0B0880, 0, 40},
-                        {0x129080, 0, 50},      {0x129880, 0, 100},     {0x12A080, 0, 200},
-                        {0x0EA880, 0, 500},     {0x0EB080, 0, 1'000},   {0x0EB880, 0, 2'000},
-                        {0x183920, 0, 5'000},   {0x183920, 1, 10'000},  {0x183920, 2, 20'000},
-                        {0x182920, 4, 50'000},  {0x183120, 4, 100'000}, {0x183920, 4, 200'000}};
+    const Row rows[] = {{0x178088, 0, 10},     {0x178888, 0, 20},      {0x0B0880, 0, 40},
+                        {0x129080, 0, 50},     {0x129880, 0, 100},     {0x12A080, 0, 200},
+                        {0x0EA880, 0, 500},    {0x0EB080, 0, 1'000},   {0x0EB880, 0, 2'000},
+                        {0x183920, 0, 5'000},  {0x183920, 1, 10'000},  {0x183920, 2, 20'000},
+                        {0x182920, 4, 50'000}, {0x183120, 4, 100'000}, {0x183920, 4, 200'000}};
     for (const Row &r : rows) {
         host->loadClock(r.word, r.range);
         EXPECT_EQ(unit().clockWord(), r.word);
@@ -123,7 +123,8 @@ TEST_P(UnitOnLink, ReadOutHoldsTheBoardWithTheTriggerWhereTheCounterPutsIt) {
     ASSERT_EQ(p2.size(), 2047u);
     // Trigger at 2048 - 1008 = 1040: the count becomes 0x10 there.
     EXPECT_EQ(p0[1039], 0x0F);
-    for (int i = 1040; i < 1140; ++i) ASSERT_EQ(p0[static_cast<size_t>(i)], 0x10) << i;
+    for (int i = 1040; i < 1140; ++i)
+        ASSERT_EQ(p0[static_cast<size_t>(i)], 0x10) << i;
     EXPECT_EQ(p0[1140], 0x11);
     EXPECT_EQ(unit().triggerIndexInMemory(), 1040);
     // Dividers: one count every 20 ns, that is every two samples.

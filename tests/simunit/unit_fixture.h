@@ -12,7 +12,7 @@ namespace kvtest {
 
 // A simulated unit on one link with a host talking to it, on a manual clock.
 class UnitOnLink : public ::testing::TestWithParam<LinkKind> {
-protected:
+  protected:
     void SetUp() override {
         m_previous = kv::platform::setTickSource(&clock);
         kv::sim::Attachment where;
@@ -44,7 +44,7 @@ protected:
     std::unique_ptr<HostLink> link;
     std::unique_ptr<Host> host;
 
-private:
+  private:
     kv::platform::TickSource *m_previous = nullptr;
 };
 

@@ -6,7 +6,7 @@ namespace kv::platform {
 
 // One byte in or out at a processor port address, as the parallel-port links use them.
 class PortIo {
-public:
+  public:
     virtual ~PortIo() = default;
     virtual void out(uint16_t port, uint8_t value) = 0;
     virtual uint8_t in(uint16_t port) = 0;
@@ -14,7 +14,7 @@ public:
 
 // A port with no backend behind it: reads float high, writes go nowhere.
 class NullPortIo final : public PortIo {
-public:
+  public:
     void out(uint16_t, uint8_t) override {}
     uint8_t in(uint16_t) override { return 0xFF; }
 };

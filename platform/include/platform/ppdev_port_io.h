@@ -14,9 +14,9 @@ namespace kv::platform {
 
 // The operating-system calls that the ppdev backend makes, so that tests can replace them.
 class PpdevSystem {
-public:
+  public:
     virtual ~PpdevSystem() = default;
-    virtual int open(const std::string &path) = 0;  // file descriptor or -1
+    virtual int open(const std::string &path) = 0;                         // file descriptor or -1
     virtual int ioctl(int fd, unsigned long request, void *argument) = 0;  // 0 or -1
     virtual long read(int fd, void *buffer, size_t length) = 0;
     virtual long write(int fd, const void *buffer, size_t length) = 0;
@@ -33,7 +33,7 @@ std::unique_ptr<PpdevSystem> makeLinuxPpdevSystem();
 // +2 control (bit 5, the data direction, through PPDATADIR), +3 EPP address cycle,
 // +4 EPP data cycle. A port that cannot be opened or claimed reads 0xFF.
 class PpdevPortIo final : public PortIo {
-public:
+  public:
     explicit PpdevPortIo(std::unique_ptr<PpdevSystem> system);
     ~PpdevPortIo() override;
     PpdevPortIo(const PpdevPortIo &) = delete;
@@ -47,7 +47,7 @@ public:
     // True when at least one port was listed.
     bool hasPorts() const { return !m_paths.empty(); }
 
-private:
+  private:
     struct Open {
         int fd = -1;
         int mode = -1;  // last mode given to PPSETMODE

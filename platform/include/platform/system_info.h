@@ -16,8 +16,8 @@ bool parseMemInfo(std::string_view text, MemoryStatus &out);
 MemoryStatus memoryStatus();
 
 struct OsVersion {
-    int platformId = 1;    // all links are searched on Linux
-    std::string release;   // kernel release, e.g. "6.1.0-18-amd64"
+    int platformId = 1;   // all links are searched on Linux
+    std::string release;  // kernel release, e.g. "6.1.0-18-amd64"
 };
 OsVersion osVersion();
 

@@ -7,7 +7,7 @@ namespace kv::platform {
 // Source of the millisecond tick. The real one is monotonic time; tests put a
 // ManualClock in its place.
 class TickSource {
-public:
+  public:
     virtual ~TickSource() = default;
     virtual uint32_t now() = 0;
     // Called by busy waits once per iteration: the real clock sleeps briefly,
@@ -16,14 +16,14 @@ public:
 };
 
 class ManualClock final : public TickSource {
-public:
+  public:
     explicit ManualClock(uint32_t start = 0) : m_now(start) {}
     uint32_t now() override { return m_now; }
     void idle() override { ++m_now; }
     void advance(uint32_t ms) { m_now += ms; }
     void set(uint32_t ms) { m_now = ms; }
 
-private:
+  private:
     uint32_t m_now;
 };
 
@@ -41,6 +41,8 @@ inline bool tickReached(uint32_t now, uint32_t deadline) {
 }
 
 // Milliseconds elapsed from `since` to `now`, across the wrap-around.
-inline uint32_t tickElapsed(uint32_t now, uint32_t since) { return now - since; }
+inline uint32_t tickElapsed(uint32_t now, uint32_t since) {
+    return now - since;
+}
 
 }  // namespace kv::platform

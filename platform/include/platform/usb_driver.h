@@ -31,7 +31,7 @@ struct UsbRegisterIo {
 // The USB driver requests of the device link: open device i of a family, control
 // request, read, close. Handles are small non-negative integers; -1 is "no device".
 class UsbDriver {
-public:
+  public:
     virtual ~UsbDriver() = default;
     virtual int open(UsbFamily family, int index) = 0;
     // Returns false when the request failed. `returned` (may be null) receives the
@@ -45,7 +45,7 @@ public:
 
 // No USB devices at all.
 class NullUsbDriver final : public UsbDriver {
-public:
+  public:
     int open(UsbFamily, int) override { return -1; }
     bool control(int, uint32_t, const void *, size_t, void *, size_t, size_t *) override {
         return false;

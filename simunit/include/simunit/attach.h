@@ -20,14 +20,14 @@ std::optional<Attachment> parseAttachment(std::string_view spec);
 
 // One simulated unit with the link it is attached by.
 class Simulator {
-public:
+  public:
     explicit Simulator(const Attachment &where);
     Unit &unit() { return m_unit; }
     platform::SimulatedBackends backends();
     SimUsbDriver *usb() { return m_usb.get(); }
     SimParallelPort *parallel() { return m_port.get(); }
 
-private:
+  private:
     Unit m_unit;
     std::unique_ptr<SimUsbDriver> m_usb;
     std::unique_ptr<SimParallelPort> m_port;

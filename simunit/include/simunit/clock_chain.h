@@ -9,13 +9,13 @@ namespace kv::sim {
 // 0x1E05 (least significant bit first), takes the 22-bit program word that follows with
 // its stuffed zero bits removed, and applies the word once 0x1E04 and 0x1E00 follow.
 class ClockChain {
-public:
+  public:
     // Starts afresh (the select line went inactive and active again).
     void reset();
     // One bit clocked in. Returns the program word when this bit completes 0x1E00.
     std::optional<uint32_t> shift(bool bit);
 
-private:
+  private:
     enum class Stage { Hunt, Word, Apply1, Apply2 };
     Stage m_stage = Stage::Hunt;
     uint32_t m_command = 0;  // last 14 bits, first received in bit 0 after 14 shifts

@@ -15,7 +15,7 @@ enum class ParallelMode { Epp, Bpp };
 // cycles (base+3 address, base+4 data) or the BPP strobe sequences on the control
 // register, by its mode. Every other port address reads 0xFF.
 class SimParallelPort final : public platform::PortIo {
-public:
+  public:
     SimParallelPort(Unit &unit, uint16_t base, ParallelMode mode);
 
     void out(uint16_t port, uint8_t value) override;
@@ -25,7 +25,7 @@ public:
     uint16_t base() const { return m_base; }
     ParallelMode mode() const { return m_mode; }
 
-private:
+  private:
     void controlWritten(uint8_t before, uint8_t after);
 
     Unit &m_unit;
@@ -46,7 +46,7 @@ struct UsbIdentity {
 
 // A unit on USB behind the driver requests: device 0 of either driver family.
 class SimUsbDriver final : public platform::UsbDriver {
-public:
+  public:
     SimUsbDriver(Unit &unit, UsbIdentity identity);
 
     int open(platform::UsbFamily family, int index) override;
@@ -59,7 +59,7 @@ public:
     int requestCount() const { return m_requests; }
     int openHandles() const { return m_open; }
 
-private:
+  private:
     bool failing();
     bool writeRequest(const platform::UsbRegisterIo &block);
     bool readRequest(const platform::UsbRegisterIo &block, void *out, size_t outLength,

@@ -18,7 +18,7 @@ struct Faults {
 // The unit behind the register protocol: control registers A, B and C, the serial
 // chains, the sample memory and the run, in real time measured with the platform tick.
 class Unit {
-public:
+  public:
     Unit();
 
     void write(uint8_t reg, uint8_t value);
@@ -59,10 +59,12 @@ public:
     const RunInfo &run() const { return m_run; }
     // Board time of sample k of the last run, in nanoseconds.
     uint64_t sampleTimeNs(int64_t k) const;
+    // The sample word that read-out index i delivers (0 where memory holds no sample).
+    uint32_t memoryWord(uint32_t i) const;
     // Sample index of the trigger in the read-out (depth - kept), or -1 before a trigger.
     int64_t triggerIndexInMemory() const;
 
-private:
+  private:
     void writeA(uint8_t value);
     void writeB(uint8_t value);
     void writeC(uint8_t value);

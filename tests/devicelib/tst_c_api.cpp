@@ -1,0 +1,98 @@
+// The shared library through its C entry points, as the program binds them.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "kv68dll.h"
+
+namespace {
+
+struct Blocks {
+    std::vector<uint8_t> selection = std::vector<uint8_t>(KV68_SELECTION_BLOCK_SIZE, 0);
+    std::vector<uint8_t> state = std::vector<uint8_t>(KV68_STATE_BLOCK_SIZE, 0);
+};
+
+// One whole capture with the arguments the program passes (positions as documented).
+uint8_t captureOnce(Blocks &b, std::vector<uint8_t> (&planes)[3], const char *word,
+                    int32_t position, int32_t offsets[3]) {
+    uint16_t threshold = 20;
+    uint8_t depthByte = 0, zero = 0;
+    int32_t lengths[3] = {2048, 2048, 2048};
+    StartCapture1(planes[0].data(), planes[1].data(), planes[2].data(), nullptr, nullptr, nullptr,
+                  0, 0x3BC, b.selection.data(), b.state.data(), 1, 0, 0,
+                  reinterpret_cast<intptr_t>(&depthByte), 3, reinterpret_cast<intptr_t>(&zero),
+                  reinterpret_cast<intptr_t>(&zero), position, 0, 0, 4, 0, 3,
+                  reinterpret_cast<intptr_t>(lengths), word, 0, reinterpret_cast<intptr_t>(&zero),
+                  0, 0, reinterpret_cast<intptr_t>(&zero), 1, &threshold, 0);
+    uint8_t status = 0;
+    for (int i = 0; i < 5000 && status != 3; ++i) {
+        status = GetTrigStat1(0x3BC, b.selection.data(), b.state.data());
+        if (status != 3) {
+            struct timespec ts {
+                0, 1'000'000
+            };
+            nanosleep(&ts, nullptr);
+        }
+    }
+    const uint8_t flags[3] = {1, 1, 1};
+    EndCapture1(planes[0].data(), planes[1].data(), planes[2].data(), nullptr, nullptr, nullptr, 0,
+                0, 0x3BC, b.selection.data(), b.state.data(), 0, flags, 3, 1, 0, 4, 3, 0, lengths,
+                reinterpret_cast<intptr_t>(&zero), word, position, 0, 0, 1, offsets, 0);
+    return status;
+}
+
+}  // namespace
+
+TEST(CApi, VersionAndSmallEntryPoints) {
+    char model[16] = {}, version[32] = {};
+    EXPECT_FLOAT_EQ(GetDLLVersion(model, version), 0.1f);
+    EXPECT_STREQ(model, "KV6830");
+    EXPECT_STREQ(version, "DLL ver 0.100000");
+    int32_t table[4] = {2048, 100, 30, 0};
+    EXPECT_EQ(GetBufLenDisp(0, table, 20), 2027);   // 2048 - 20 - 1
+    EXPECT_EQ(GetBufLenDisp(0, table, 500), 1997);  // reserve at most 50
+    EXPECT_EQ(GetBufLenDisp(2, table, 40), 0);      // negative gives 0
+    SetBufLenFull(table, 3, 77);
+    EXPECT_EQ(GetBufLenFull(table, 3), 77);
+    EXPECT_EQ(SetupMemConfig(), 1);
+    EXPECT_DOUBLE_EQ(GetRateNS(0, 30), 1e8);
+    std::vector<uint8_t> state(KV68_STATE_BLOCK_SIZE, 0x11);
+    EXPECT_EQ(SetClock(0, 0, 0, 0, state.data(), 4, 0, 0, 0), 1);
+    EXPECT_EQ(state[0], 0x11);  // loaded and stored back unchanged
+}
+
+TEST(CApi, SimulatedUnitAttachedByTheEnvironment) {
+    setenv("KV6830_SIMULATE", "epp:0x378", 1);
+    Blocks b;
+    EXPECT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 1);
+    EXPECT_EQ(b.state[1008], 1);
+    EXPECT_EQ(prt_dect(), 2);
+}
+
+TEST(CApi, DemonstrationUnitCompletesCaptures) {
+    Blocks b;
+    uint16_t family = 2;
+    std::memcpy(b.selection.data() + 2018, &family, 2);
+    EXPECT_EQ(FindDemoBoard1(956, b.selection.data(), b.state.data()), 4);
+    EXPECT_EQ(b.state[1007], 4);
+    EXPECT_EQ(b.state[1008], 4);
+    std::vector<uint8_t> planes[3];
+    for (auto &p : planes)
+        p.assign(131072, 0xEE);
+    int32_t offsets[3] = {-1, -1, -1};
+    EXPECT_EQ(captureOnce(b, planes, "XXXXXXXX XXXXXXXX XXXXXXXX", 1024, offsets), 3);
+    EXPECT_EQ(offsets[0], 8);
+    // Dividers on plane 2: one count every two samples at 100 MHz.
+    for (size_t i = 0; i + 2 < 2047; ++i) {
+        ASSERT_EQ(static_cast<uint8_t>(planes[2][i] + 1), planes[2][i + 2]) << i;
+    }
+    EXPECT_EQ(planes[0][2047], 0xEE);
+
+    EXPECT_EQ(captureOnce(b, planes, "XXXXXXXX XXXXXXXX 00010000", 1024, offsets), 3);
+    EXPECT_EQ(offsets[1], 16);
+    EXPECT_EQ(planes[0][1040], 0x10);
+    EXPECT_EQ(planes[0][1039], 0x0F);
+    PowerOff1(956);
+}
