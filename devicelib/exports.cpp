@@ -71,12 +71,12 @@ kv::dev::EndArgs endArgs(uint8_t *p0, uint8_t *p1, uint8_t *p2, uint32_t port, u
 
 extern "C" {
 
-uint8_t FindBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock, int32_t, int32_t,
-                   int32_t, uint32_t family) {
+uint8_t FindBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock, intptr_t, intptr_t,
+                   intptr_t, uint32_t family) {
     return device().findBoard1(low16(port), selectionBlock, stateBlock, low16(family));
 }
 
-uint8_t FindBoard(uint32_t port, int32_t, uint8_t *stateBlock) {
+uint8_t FindBoard(uint32_t port, intptr_t, uint8_t *stateBlock) {
     return device().findBoard(low16(port), stateBlock);
 }
 

@@ -322,6 +322,7 @@ uint8_t Device::findBoard1(uint16_t portBase, uint8_t *selectionBlock, uint8_t *
     // Step 4: EPP
     useParallel(Transport::Epp, Reader::Epp);
     for (uint16_t base : {uint16_t{0x278}, uint16_t{0x378}}) {
+        if (!port().present(base)) continue;
         laPower(base, true);
         if (presenceTest(base)) {
             stateBlock[state::LinkKind] = 1;
@@ -332,6 +333,7 @@ uint8_t Device::findBoard1(uint16_t portBase, uint8_t *selectionBlock, uint8_t *
     // Step 5: BPP
     useParallel(Transport::Bpp, Reader::Bpp);
     for (uint16_t base : {uint16_t{0x278}, uint16_t{0x378}, uint16_t{0x3BC}}) {
+        if (!port().present(base)) continue;
         laPower(base, true);
         if (presenceTest(base)) {
             stateBlock[state::LinkKind] = 2;

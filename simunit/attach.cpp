@@ -30,6 +30,10 @@ std::optional<platform::SimulatedBackends> attachFromEnvironment(std::string_vie
 
 std::optional<Attachment> parseAttachment(std::string_view spec) {
     Attachment a;
+    if (spec == "none") {
+        a.link = Attachment::Link::None;
+        return a;
+    }
     if (spec == "usb2" || spec == "usb") return a;
     if (spec == "usb1") {
         a.highSpeed = false;
@@ -51,6 +55,7 @@ std::optional<Attachment> parseAttachment(std::string_view spec) {
 }
 
 Simulator::Simulator(const Attachment &where) {
+    if (where.link == Attachment::Link::None) return;  // no unit anywhere
     if (where.link == Attachment::Link::Usb) {
         UsbIdentity identity;
         identity.highSpeed = where.highSpeed;

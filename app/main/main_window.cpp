@@ -1,15 +1,378 @@
 #include "main/main_window.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "dialogs/about_dialog.h"
+#include "dialogs/mdi_sdi_dialog.h"
+#include "main/detection.h"
+#include "main/trigger_word.h"
+#include "platform/system_info.h"
+#include "platform/tick.h"
 
 namespace kv::app {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {
+bool WindowQuestions::viewCount(const MemoryCheck &check) {
+    MdiSdiDialog dialog(m_parent);
+    dialog.setTexts(
+        QString::fromStdString(check.systemText), QString::fromStdString(check.availableText),
+        QString::fromStdString(check.openText), QString::fromStdString(check.checkText));
+    dialog.exec();
+    return dialog.checked();
+}
+
+StartupQuestions::Detection WindowQuestions::detection(const QString &message, bool unitFound) {
+    if (unitFound) {
+        QMessageBox::information(m_parent, "Reset Hardware", message, QMessageBox::Ok);
+        return Detection::Ok;
+    }
+    const auto answer = QMessageBox::warning(m_parent, "Reset Hardware", message,
+                                             QMessageBox::Retry | QMessageBox::Cancel);
+    return answer == QMessageBox::Retry ? Detection::Retry : Detection::Cancel;
+}
+
+MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *parent)
+    : QMainWindow(parent), m_device(device) {
     setObjectName("MainWindow");
-    setWindowTitle("KV-6830A");
+    setWindowTitle("KV-6830");
+    if (!questions) {
+        m_ownQuestions = std::make_unique<WindowQuestions>(this);
+        questions = m_ownQuestions.get();
+    }
+    m_questions = questions;
     m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName("MDIArea");
     setCentralWidget(m_mdi);
-    resize(1024, 700);
+
+    RunHooks hooks;
+    hooks.setStatus = [this](const std::string &s) {
+        m_status->setText(QString::fromStdString(s));
+    };
+    hooks.setCount = [this](const std::string &s) { m_count->setText(QString::fromStdString(s)); };
+    hooks.setRunPressed = [this](bool pressed) {
+        if (QAction *go = action("go")) go->setChecked(pressed);
+    };
+    hooks.armTimer3 = [this](int ms) { m_timer3->start(ms); };
+    hooks.checkTriggerWord = [this] {
+        m_state.settings.triggerWord = normaliseTriggerWord(m_state.settings.triggerWord);
+        rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
+    };
+    hooks.tick = [] { return platform::tickMs(); };
+    m_run = std::make_unique<CaptureRun>(m_state, m_device, std::move(hooks));
+
+    buildMenus();
+    buildToolbar();
+    buildPanel();
+    buildTimers();
+    QStatusBar *bar = statusBar();
+    bar->setObjectName("sbStatusBar");
+    resize(1100, 760);
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction *MainWindow::action(const QString &name) const {
+    auto found = m_actions.find(name);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+QAction *MainWindow::item(QMenu *menu, const QString &name, const QString &caption, bool enabled) {
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(name);
+    a->setEnabled(enabled);
+    m_actions[name] = a;
+    return a;
+}
+
+void MainWindow::buildMenus() {
+    QMenuBar *bar = menuBar();
+    QMenu *file = bar->addMenu("&File");
+    file->setObjectName("mnuFile");
+    item(file, "mnuFileOpen", "&Load Data...");
+    QMenu *loadOption = file->addMenu("Load data &option");
+    loadOption->setObjectName("mnuLoaddataoption");
+    const char *planes[] = {"Load Data(D&0-D7)", "Load Data(D&8-D15)", "Load Data(D&16-D23)"};
+    for (int i = 0; i < 3; ++i)
+        item(loadOption, QString("mnuLoaddata(%1)").arg(i), planes[i]);
+    item(file, "mnuFileSave", "Save Data ");
+    item(file, "mnuFileSaveAs", "Save Data &As...");
+    QMenu *after = file->addMenu("Save Data after capture");
+    after->setObjectName("mnuFileSaveafter");
+    const char *times[] = {"10 times(savedata(0-9).osv)", "100 times(savedata(0-99).osv)",
+                           "1000 times(savedata(0-999).osv)"};
+    for (int i = 0; i < 3; ++i)
+        item(after, QString("menutime(%1)").arg(i), times[i]);
+    item(file, "mnuExcel", "Transfer data to &Excel");
+    QMenu *text = file->addMenu("Save Data(text format)");
+    text->setObjectName("mnuSaveTxt");
+    item(text, "mnuSaveTxtCh", "Logic Data(D&23-16)+(D15-8)+(D7-0)");
+    file->addSeparator();
+    item(file, "mnuLoadSetting", "Load &Setting");
+    item(file, "mnuLoaddefaultSetting", "Load  &Default Setting");
+    item(file, "mnuSaveSetting", "Save Set&ting As...");
+    item(file, "mnuAutoSaveSetting", "&Auto Save Setting");
+    file->addSeparator();
+    QMenu *print = file->addMenu("&Print...");
+    print->setObjectName("mnuFilePrint");
+    item(print, "mnuPrintOut(0)", "Print &Screen");
+    for (int i = 1; i <= 10; ++i) {
+        item(print, QString("mnuPrintOut(%1)").arg(i), QString("&Timing View%1").arg(i));
+    }
+    item(file, "fileprintsetup", "P&rint Setup...");
+    file->addSeparator();
+    connect(item(file, "fileexit", "E&xit", true), &QAction::triggered, this, &MainWindow::close);
+
+    QMenu *view = bar->addMenu("&View");
+    view->setObjectName("mnuView");
+    item(view, "viewcolorname", "&Colors ");
+    item(view, "Parameter_window", "&Parameters window");
+    QAction *toolbar = item(view, "viewtoolbar", "Tool&bar", true);
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    connect(toolbar, &QAction::toggled, this, [this](bool on) { m_toolbar->setVisible(on); });
+    QAction *status = item(view, "mnuViewStatusBar", "&Status Bar", true);
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    QMenu *units = view->addMenu("S&amples or time");
+    units->setObjectName("viewsampletime");
+    item(units, "displaytime", "Display &Time");
+    item(units, "displaysample", "Display &Samples");
+    item(units, "displayFrequency", "Display &Frequency");
+    item(view, "mnuSearch", "Search D23-D0 data");
+    item(view, "munsTATE", "Group edit");
+    item(view, "munsTATETIMING", "Channel/State/Timing setup");
+    item(view, "munsTATEview", "State of logic analyzer");
+
+    QMenu *timing = bar->addMenu("&Timing");
+    timing->setObjectName("mnuTiming");
+    QMenu *clock = timing->addMenu("&Clock source");
+    clock->setObjectName("Clocksource");
+    item(clock, "mnuInternal(0)", "&Internal");
+    item(clock, "mnuInternal(1)", "&External");
+    item(timing, "mnurising(0)", "&Rising");
+    item(timing, "mnurising(1)", "&Falling");
+    timing->addSeparator();
+    item(timing, "data2timing", "Data1-10 to timing by &point");
+    item(timing, "data2timingbyauto", "Data1-10 to timing by &auto");
+    timing->addSeparator();
+    for (int i = 0; i < 10; ++i) {
+        const QString caption = i < 9 ? QString("Timing&%1").arg(i + 1) : "Timing1&0";
+        item(timing, QString("munTiming(%1)").arg(i), caption);
+    }
+    timing->addSeparator();
+    item(timing, "timingpersistence", "&Persistence");
+    item(timing, "refreshscreen", "&Refresh Screen");
+    connect(item(timing, "menureset", "&Reset", true), &QAction::triggered, this,
+            &MainWindow::reset);
+
+    QMenu *window = bar->addMenu("&Window");
+    window->setObjectName("mnuWindow");
+    QMenu *tile = window->addMenu("Tile &windows");
+    tile->setObjectName("Tile_windows");
+    connect(item(tile, "windowCascade", "&Cascade", true), &QAction::triggered, m_mdi,
+            &QMdiArea::cascadeSubWindows);
+    connect(item(tile, "windowTileHorizontal", "&TileHorizontal", true), &QAction::triggered, m_mdi,
+            &QMdiArea::tileSubWindows);
+    connect(item(tile, "windowTileVertical", "&TileVertical", true), &QAction::triggered, m_mdi,
+            &QMdiArea::tileSubWindows);
+    connect(item(tile, "windowArrangeIcons", "&ArrangeIcons", true), &QAction::triggered, m_mdi,
+            &QMdiArea::cascadeSubWindows);
+
+    QMenu *help = bar->addMenu("&Help");
+    help->setObjectName("mnuHelp");
+    connect(item(help, "Help_Topics", "&Help Topics", true), &QAction::triggered, this,
+            &MainWindow::openManual);
+    connect(item(help, "About_osv", "&About osv...", true), &QAction::triggered, this,
+            &MainWindow::about);
+    connect(item(help, "Trelwebsite", "&Trel website", true), &QAction::triggered, this,
+            &MainWindow::openWebsite);
+}
+
+void MainWindow::buildToolbar() {
+    m_toolbar = addToolBar("Toolbar");
+    m_toolbar->setObjectName("Toolbar1");
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const struct {
+        const char *key, *text, *tip;
+    } buttons[] = {
+        {"go", "Run", "Press to start capture data."},
+        {"stop", "Stop", "Press to stop capture data."},
+        {"Autoset", "Autoset", "Auto. set Parameters to capture data .  depend on Trigger Ch."},
+        {"Forcetrig", "Force", "Force trigger"}};
+    for (const auto &b : buttons) {
+        QAction *a = m_toolbar->addAction(b.text);
+        a->setObjectName(b.key);
+        a->setData(QString(b.key));
+        a->setToolTip(b.tip);
+        m_actions[b.key] = a;
+        connect(a, &QAction::triggered, this,
+                [this, key = QString(b.key)] { toolbarClicked(key); });
+    }
+    action("go")->setCheckable(true);
+    // The one-shot capture through the render library's second capture path is not
+    // part of this build yet.
+    action("Autoset")->setEnabled(false);
+}
+
+void MainWindow::buildPanel() {
+    auto *panel = new QWidget(this);
+    auto *layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(4, 2, 4, 2);
+    const auto box = [&](const QString &name, const QString &caption) {
+        auto *label = new QLabel(caption, panel);
+        auto *edit = new QLineEdit(panel);
+        edit->setObjectName(name);
+        edit->setReadOnly(true);
+        edit->setMinimumWidth(160);
+        layout->addWidget(label);
+        layout->addWidget(edit);
+        return edit;
+    };
+    m_status = box("Text21", "Status");
+    m_count = box("Text22", "Count");
+    layout->addStretch();
+    auto *bar = addToolBar("Panel");
+    bar->setObjectName("Panel");
+    bar->addWidget(panel);
+}
+
+void MainWindow::buildTimers() {
+    const auto make = [this](const char *name) {
+        auto *t = new QTimer(this);
+        t->setObjectName(name);
+        t->setSingleShot(true);
+        return t;
+    };
+    m_timer1 = make("Timer1");
+    m_timer1->setInterval(3000);
+    m_timer2 = make("Timer2");
+    m_timer3 = make("Timer3");
+    m_poll = new QTimer(this);
+    m_poll->setObjectName("pollTimer");
+    m_poll->setInterval(2);  // a polling step every 2 ms: live window, idle processor
+    connect(m_poll, &QTimer::timeout, this, &MainWindow::runStep);
+    connect(m_timer3, &QTimer::timeout, this, [this] { m_run->timer3Fired(); });
+}
+
+void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
+    // 1
+    m_state.startupDirectory = QDir::currentPath().toStdString();
+    // 2
+    detectHardware();
+    // 4
+    m_state.modelName = "KV6830";
+    // 5 Memory check
+    if (totalBytes == 0) {
+        const platform::MemoryStatus status = platform::memoryStatus();
+        totalBytes = status.totalBytes;
+        loadPercent = status.loadPercent;
+    }
+    const MemoryCheck check = memoryCheck(totalBytes, loadPercent);
+    m_state.highestViewIndex = confirmedViews(check, m_questions->viewCount(check));
+    m_state.capture.allocate(m_state.highestViewIndex + 1);
+    const QString sets = QString::number(m_state.highestViewIndex + 1);
+    action("data2timing")->setText("Data1-" + sets + " to timing by &point");
+    action("data2timingbyauto")->setText("Data1-" + sets + " to timing by &auto");
+    for (int i = m_state.highestViewIndex + 2; i <= 10; ++i) {
+        action(QString("mnuPrintOut(%1)").arg(i))->setVisible(false);
+    }
+    // 7
+    rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
+    // 8
+    setWindowTitle(m_state.librarySelector == 1 ? "KV-6830A" : "KV-6830");
+    // 11
+    m_timer2->setInterval(30000);
+    m_timer1->start();
+    m_timer2->start();
+}
+
+void MainWindow::detectHardware() {
+    const std::string release = platform::osVersion().release;
+    for (;;) {
+        const DetectionResult r = kv::app::detectHardware(m_state, m_device, release);
+        const auto answer =
+            m_questions->detection(QString::fromStdString(r.message), r.unitFound());
+        if (r.unitFound() || answer == StartupQuestions::Detection::Ok) return;
+        if (answer == StartupQuestions::Detection::Cancel) {
+            startDemonstration(m_state, m_device);
+            statusBar()->showMessage(m_state.demonstration ? "Demonstration mode" : "No unit");
+            return;
+        }
+    }
+}
+
+void MainWindow::toolbarClicked(const QString &key) {
+    if (key == "go") {
+        if (m_run->active()) {
+            action("go")->setChecked(true);  // a run is already going: no second one
+            return;
+        }
+        m_run->run();
+        m_poll->start();
+        runStep();
+    } else if (key == "stop") {
+        m_run->stop();
+    } else if (key == "Forcetrig") {
+        m_run->forceTrigger();
+    }
+}
+
+void MainWindow::runStep() {
+    if (!m_run->step()) m_poll->stop();
+}
+
+void MainWindow::reset() {
+    m_state.stopRequest = 1;
+    detectHardware();
+}
+
+void MainWindow::openManual() {
+    const QString path =
+        QDir(QString::fromStdString(m_state.startupDirectory)).filePath("manual.htm");
+    if (!QFileInfo::exists(path)) {
+        QMessageBox::warning(this, "Help Topics", "The manual " + path + " was not found.");
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void MainWindow::openWebsite() {
+    QDesktopServices::openUrl(QUrl(kMakerWebAddress));
+}
+
+void MainWindow::about() {
+    AboutDialog dialog(m_state.librarySelector == 1 ? "KV-6830A" : "KV-6830", this);
+    dialog.exec();
+}
+
+void MainWindow::shutDown() {
+    if (m_shutDown) return;
+    m_shutDown = true;
+    m_state.stopRequest = 1;
+    m_poll->stop();
+    m_device.powerOff1(m_state.portBase);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    shutDown();
+    event->accept();
 }
 
 }  // namespace kv::app

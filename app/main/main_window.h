@@ -1,19 +1,94 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <map>
+#include <memory>
 
+#include "main/capture_run.h"
+#include "main/device_api.h"
+#include "main/memory_check.h"
+#include "main/program_state.h"
+
+class QAction;
+class QLineEdit;
 class QMdiArea;
+class QMenu;
+class QTimer;
+class QToolBar;
 
 namespace kv::app {
+
+// The questions start-up asks the user; tests answer them without windows.
+class StartupQuestions {
+  public:
+    enum class Detection { Ok, Retry, Cancel };
+    virtual ~StartupQuestions() = default;
+    // The view-count window: whether its box is checked after OK.
+    virtual bool viewCount(const MemoryCheck &check) = 0;
+    virtual Detection detection(const QString &message, bool unitFound) = 0;
+};
+
+// The questions asked with real windows.
+class WindowQuestions : public StartupQuestions {
+  public:
+    explicit WindowQuestions(QWidget *parent) : m_parent(parent) {}
+    bool viewCount(const MemoryCheck &check) override;
+    Detection detection(const QString &message, bool unitFound) override;
+
+  private:
+    QWidget *m_parent;
+};
 
 // The program's multiple-document main window.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    MainWindow(DeviceApi &device, StartupQuestions *questions = nullptr, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up order; `totalBytes`/`loadPercent` are the memory figures to check
+    // (0 means: ask the system).
+    void startUp(uint64_t totalBytes = 0, int loadPercent = 0);
+
+    ProgramState &state() { return m_state; }
+    CaptureRun &captureRun() { return *m_run; }
+    QAction *action(const QString &name) const;
+    // Hardware detection with its message, Retry looping; Cancel starts demonstration.
+    void detectHardware();
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
 
   private:
+    void buildMenus();
+    void buildToolbar();
+    void buildPanel();
+    void buildTimers();
+    QAction *item(QMenu *menu, const QString &name, const QString &caption, bool enabled = false);
+    void toolbarClicked(const QString &key);
+    void runStep();
+    void shutDown();
+    void openManual();
+    void openWebsite();
+    void about();
+    void reset();
+
+    ProgramState m_state;
+    DeviceApi &m_device;
+    std::unique_ptr<StartupQuestions> m_ownQuestions;
+    StartupQuestions *m_questions;
+    std::unique_ptr<CaptureRun> m_run;
+    std::map<QString, QAction *> m_actions;
     QMdiArea *m_mdi = nullptr;
+    QToolBar *m_toolbar = nullptr;
+    QLineEdit *m_status = nullptr;  // Text21
+    QLineEdit *m_count = nullptr;   // Text22
+    QTimer *m_timer1 = nullptr;
+    QTimer *m_timer2 = nullptr;
+    QTimer *m_timer3 = nullptr;
+    QTimer *m_poll = nullptr;
+    bool m_shutDown = false;
 };
 
 }  // namespace kv::app

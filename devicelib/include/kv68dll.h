@@ -43,9 +43,10 @@ extern "C" {
  * then BPP at 0x278, 0x378 and 0x3BC. Returns 0 none, 1 port 0x378, 2 port 0x278,
  * 3 port 0x3BC, 4 USB. `family` is stored into the selection block. */
 KV68_API uint8_t FindBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock,
-                            int32_t ignored1, int32_t ignored2, int32_t ignored3, uint32_t family);
+                            intptr_t ignored1, intptr_t ignored2, intptr_t ignored3,
+                            uint32_t family);
 /* 17 when the unit answers at `port` on the current link, else 0. */
-KV68_API uint8_t FindBoard(uint32_t port, int32_t ignored, uint8_t *stateBlock);
+KV68_API uint8_t FindBoard(uint32_t port, intptr_t ignored, uint8_t *stateBlock);
 /* Bit mask of parallel ports whose data register reads back: 1 = 0x3BC, 2 = 0x378,
  * 4 = 0x278. */
 KV68_API uint8_t prt_dect(void);

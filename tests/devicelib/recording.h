@@ -31,6 +31,8 @@ class RecordingPort : public kv::platform::PortIo {
         calls.push_back({false, port, v});
         return v;
     }
+    // The recorder stands for a machine with all three parallel ports.
+    bool present(uint16_t) override { return true; }
     // Register writes (address, value) decoded from EPP cycles at `base`.
     std::vector<std::pair<uint8_t, uint8_t>> eppRegisterWrites(uint16_t base) const;
 

@@ -41,6 +41,7 @@ class PpdevPortIo final : public PortIo {
 
     void out(uint16_t port, uint8_t value) override;
     uint8_t in(uint16_t port) override;
+    bool present(uint16_t base) override { return m_paths.count(base) != 0; }
 
     // Base address -> device path, as found on the system.
     const std::map<uint16_t, std::string> &ports() const { return m_paths; }

@@ -10,9 +10,10 @@
 
 namespace kv::sim {
 
-// Where a simulated unit is attached: "usb2", "usb1", "epp:0x378", "bpp:0x278", ...
+// Where a simulated unit is attached: "usb2", "usb1", "epp:0x378", "bpp:0x278", ...;
+// "none" stands for a machine with no unit and no ports at all.
 struct Attachment {
-    enum class Link { Usb, Epp, Bpp } link = Link::Usb;
+    enum class Link { Usb, Epp, Bpp, None } link = Link::Usb;
     bool highSpeed = true;
     uint16_t base = 0;
 };

@@ -20,6 +20,7 @@ class SimParallelPort final : public platform::PortIo {
 
     void out(uint16_t port, uint8_t value) override;
     uint8_t in(uint16_t port) override;
+    bool present(uint16_t base) override { return base == m_base; }
 
     bool powered() const;
     uint16_t base() const { return m_base; }

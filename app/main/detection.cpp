@@ -1,0 +1,75 @@
+#include "main/detection.h"
+
+namespace kv::app {
+
+std::string portText(uint8_t found) {
+    switch (found) {
+        case 1:
+            return "378 ";
+        case 2:
+            return "278 ";
+        case 3:
+            return "3BC ";
+        case 4:
+            return "Usb";
+        default:
+            return "No ";
+    }
+}
+
+std::string connectionText(uint8_t linkKind) {
+    switch (linkKind) {
+        case 1:
+            return "Epp Port be connected";
+        case 2:
+            return "Bpp Port be connected";
+        case 3:
+            return "1.1 Port be connected";
+        case 4:
+            return "2.0 Port be connected";
+        default:
+            return "Any Port be connected\r\n\nPress 'Cancel button' for Demo mode";
+    }
+}
+
+DetectionResult detectHardware(ProgramState &state, DeviceApi &device,
+                               const std::string &osRelease) {
+    DetectionResult r;
+    state.platformId = 1;
+    const std::string first = "Linux " + osRelease + ". ";
+    const std::string second = "Interface: BPP/EPP/Usb1.1/Usb2.0 support";
+    state.librarySelector = 1;
+    state.hardwarePresent = 0;
+    r.found = device.findBoard1(0x3BC, state.selectionBlock.data(), state.stateBlock.data(),
+                                state.furtherBlock.data(), static_cast<uint32_t>(state.platformId));
+    if (r.found) {
+        state.hardwarePresent = 1;
+        state.unitCode = 15;
+    }
+    const uint8_t kind = state.stateBlock[1008];
+    if (kind == 3 || kind == 4) state.stateBlock[1007] = 4;
+    switch (r.found) {
+        case 1:
+            state.portBase = 0x378;
+            break;
+        case 2:
+            state.portBase = 0x278;
+            break;
+        case 3:
+            state.portBase = 0x3BC;
+            break;
+        default:
+            break;
+    }
+    r.message = first + "\r\n" + second + "\r\n\n" + portText(r.found) + connectionText(kind);
+    return r;
+}
+
+void startDemonstration(ProgramState &state, DeviceApi &device) {
+    state.hardwarePresent = 0;
+    state.librarySelector = 1;
+    state.demonstration = device.findDemoBoard1(state.portBase, state.selectionBlock.data(),
+                                                state.stateBlock.data()) != 0;
+}
+
+}  // namespace kv::app
