@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -25,6 +26,8 @@
 #include "main/trigger_word.h"
 #include "platform/system_info.h"
 #include "platform/tick.h"
+#include "timing/timing_view.h"
+#include "timing/view_model.h"
 
 namespace kv::app {
 
@@ -48,7 +51,9 @@ StartupQuestions::Detection WindowQuestions::detection(const QString &message, b
 }
 
 MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *parent)
-    : QMainWindow(parent), m_device(device) {
+    : QMainWindow(parent), m_device(device), m_render([this](const std::string &why) {
+          QMessageBox::critical(this, "KV-6830", QString::fromStdString(why));
+      }) {
     setObjectName("MainWindow");
     setWindowTitle("KV-6830");
     if (!questions) {
@@ -74,6 +79,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
         rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
     };
     hooks.tick = [] { return platform::tickMs(); };
+    hooks.redrawAllViews = [this] { redrawAllViews(); };
     m_run = std::make_unique<CaptureRun>(m_state, m_device, std::move(hooks));
 
     buildMenus();
@@ -158,7 +164,12 @@ void MainWindow::buildMenus() {
     item(view, "mnuSearch", "Search D23-D0 data");
     item(view, "munsTATE", "Group edit");
     item(view, "munsTATETIMING", "Channel/State/Timing setup");
-    item(view, "munsTATEview", "State of logic analyzer");
+    QAction *listing = item(view, "munsTATEview", "State of logic analyzer", true);
+    listing->setCheckable(true);
+    connect(listing, &QAction::toggled, this, [this](bool on) {
+        m_state.stateListing = on;
+        redrawAllViews();
+    });
 
     QMenu *timing = bar->addMenu("&Timing");
     timing->setObjectName("mnuTiming");
@@ -174,11 +185,16 @@ void MainWindow::buildMenus() {
     timing->addSeparator();
     for (int i = 0; i < 10; ++i) {
         const QString caption = i < 9 ? QString("Timing&%1").arg(i + 1) : "Timing1&0";
-        item(timing, QString("munTiming(%1)").arg(i), caption);
+        QAction *a = item(timing, QString("munTiming(%1)").arg(i), caption);
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i] { toggleView(i); });
     }
     timing->addSeparator();
-    item(timing, "timingpersistence", "&Persistence");
-    item(timing, "refreshscreen", "&Refresh Screen");
+    QAction *persistence = item(timing, "timingpersistence", "&Persistence", true);
+    persistence->setCheckable(true);
+    connect(persistence, &QAction::toggled, this, [this](bool on) { m_state.persistence = on; });
+    connect(item(timing, "refreshscreen", "&Refresh Screen", true), &QAction::triggered, this,
+            &MainWindow::refreshScreen);
     connect(item(timing, "menureset", "&Reset", true), &QAction::triggered, this,
             &MainWindow::reset);
 
@@ -269,6 +285,8 @@ void MainWindow::buildTimers() {
     m_poll->setInterval(2);  // a polling step every 2 ms: live window, idle processor
     connect(m_poll, &QTimer::timeout, this, &MainWindow::runStep);
     connect(m_timer3, &QTimer::timeout, this, [this] { m_run->timer3Fired(); });
+    connect(m_timer1, &QTimer::timeout, this, [this] { redrawAllViews(); });
+    connect(m_timer2, &QTimer::timeout, this, [this] { redrawAllViews(); });
 }
 
 void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
@@ -276,7 +294,8 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     m_state.startupDirectory = QDir::currentPath().toStdString();
     // 2
     detectHardware();
-    // 4
+    // 3, 4
+    m_state.setDefaultTables();
     m_state.modelName = "KV6830";
     // 5 Memory check
     if (totalBytes == 0) {
@@ -293,14 +312,89 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     for (int i = m_state.highestViewIndex + 2; i <= 10; ++i) {
         action(QString("mnuPrintOut(%1)").arg(i))->setVisible(false);
     }
+    // 6
+    createViews();
     // 7
     rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
     // 8
     setWindowTitle(m_state.librarySelector == 1 ? "KV-6830A" : "KV-6830");
+    // 10
+    applyMemoryDepth(m_state);
+    for (TimingView *v : m_views)
+        v->applyState();
+    if (!m_views.empty() && !m_state.views[0].open) toggleView(0);
+    redrawAllViews();
     // 11
     m_timer2->setInterval(30000);
     m_timer1->start();
     m_timer2->start();
+}
+
+void MainWindow::createViews() {
+    for (int k = 0; k <= m_state.highestViewIndex; ++k) {
+        auto *v = new TimingView(m_state, m_render, k);
+        v->setToolTip(QString("Timing view %1").arg(k));
+        QMdiSubWindow *sub = m_mdi->addSubWindow(v);
+        sub->setObjectName(QString("TimingWindow(%1)").arg(k));
+        sub->hide();
+        connect(v, &TimingView::closedByUser, this, [this](int i) {
+            if (m_state.views[static_cast<size_t>(i)].open) toggleView(i);
+        });
+        m_views.push_back(v);
+        m_subWindows.push_back(sub);
+        action(QString("munTiming(%1)").arg(k))->setEnabled(true);
+    }
+    for (int k = m_state.highestViewIndex + 1; k < 10; ++k) {
+        action(QString("munTiming(%1)").arg(k))->setVisible(false);
+    }
+}
+
+TimingView *MainWindow::view(int k) const {
+    return k >= 0 && k < static_cast<int>(m_views.size()) ? m_views[static_cast<size_t>(k)]
+                                                          : nullptr;
+}
+
+void MainWindow::toggleView(int k) {
+    TimingView *v = view(k);
+    if (!v) return;
+    const uint8_t busy = m_state.busy;
+    m_state.busy = 33;
+    ViewState &state = m_state.views[static_cast<size_t>(k)];
+    state.open = !state.open;
+    action(QString("munTiming(%1)").arg(k))->setChecked(state.open);
+    m_state.currentView = k;
+    QMdiSubWindow *sub = m_subWindows[static_cast<size_t>(k)];
+    if (state.open) {
+        v->initialiseLayout();
+        applyMemoryDepth(m_state);
+        applyZoomStep(m_state, k, state.zoomIndex);
+        v->applyState();
+        sub->show();
+        v->show();
+    } else {
+        sub->hide();
+    }
+    m_mdi->tileSubWindows();
+    redrawAllViews();
+    m_state.busy = busy;
+}
+
+void MainWindow::redrawAllViews() {
+    const uint8_t busy = m_state.busy;
+    m_state.busy = 33;
+    const int current = m_state.currentView;
+    for (TimingView *v : m_views) {
+        if (!m_state.views[static_cast<size_t>(v->index())].open) continue;
+        m_state.currentView = v->index();
+        v->draw();
+    }
+    m_state.currentView = current;
+    m_state.busy = busy;
+}
+
+void MainWindow::refreshScreen() {
+    if (TimingView *v = view(m_state.currentView)) v->clearPicture();
+    redrawAllViews();
 }
 
 void MainWindow::detectHardware() {

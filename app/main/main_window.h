@@ -9,6 +9,7 @@
 #include "main/device_api.h"
 #include "main/memory_check.h"
 #include "main/program_state.h"
+#include "timing/render_library.h"
 
 class QAction;
 class QLineEdit;
@@ -16,6 +17,7 @@ class QMdiArea;
 class QMenu;
 class QTimer;
 class QToolBar;
+class QMdiSubWindow;
 
 namespace kv::app {
 
@@ -56,6 +58,11 @@ class MainWindow : public QMainWindow {
     QAction *action(const QString &name) const;
     // Hardware detection with its message, Retry looping; Cancel starts demonstration.
     void detectHardware();
+    // The one refresh entry point: every open view draws itself.
+    void redrawAllViews();
+    // munTiming(k): open or close view k.
+    void toggleView(int k);
+    class TimingView *view(int k) const;
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -73,6 +80,8 @@ class MainWindow : public QMainWindow {
     void openWebsite();
     void about();
     void reset();
+    void createViews();
+    void refreshScreen();
 
     ProgramState m_state;
     DeviceApi &m_device;
@@ -80,6 +89,9 @@ class MainWindow : public QMainWindow {
     StartupQuestions *m_questions;
     std::unique_ptr<CaptureRun> m_run;
     std::map<QString, QAction *> m_actions;
+    RenderLibrary m_render;
+    std::vector<class TimingView *> m_views;
+    std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_status = nullptr;  // Text21

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "main/capture_array.h"
+#include "main/tables.h"
 
 namespace kv::app {
 
@@ -28,13 +29,32 @@ struct CaptureSettings {
     int32_t recordLength() const { return memoryDepthIndex ? 128 * 1024 : 2 * 1024; }
 };
 
-// Per view, what the capture run reads of it.
+// Per view state: the position table row, the zoom, the scroll bar ranges and the data set
+// the view shows.
 struct ViewState {
-    int32_t triggerCursor = 60;   // position table column 2
-    int32_t triggerDelay = 0;     // column 7
-    int32_t delayBarMax = 32767;  // HScroll7.Max
-    int dataSet = 0;              // the data set the view shows
+    int32_t cursorA = 30;        // position table column 0
+    int32_t cursorB = 90;        // column 1
+    int32_t triggerCursor = 60;  // column 2
+    int32_t screenStart = 0;     // column 3
+    int32_t column4 = 3, column5 = 3;
+    int32_t firstRow = 0;      // column 6: VScroll1.Value
+    int32_t triggerDelay = 0;  // column 7
+    uint8_t zoomIndex = 5;
+    uint8_t previousZoomIndex = 5;
+    float pixelsPerSample = 1.0f;
+    double samplesPerDivision = 50;
+    double samplesPerPixel = 1;
+    uint8_t zoomAnchor = 0;
+    int dataSet = 0;
     bool open = false;
+    // Scroll bar ranges the view keeps in step with the record.
+    int32_t barMax = 2015;  // HScroll1, 3, 5, 6 .Max
+    int32_t largeChange = 8;
+    int32_t delayBarMin = (2 + 100) * 512;
+    int32_t delayBarMax = 32767;  // HScroll7.Max
+    int32_t delayLargeChange = 10240;
+    int32_t stateStart = 0;  // ScrollBar1.Value
+    int drawingWidth = 0;
 };
 
 // Program-wide state: plain data owned by the main window and read and written by the
@@ -58,9 +78,24 @@ struct ProgramState {
 
     CaptureSettings settings;
     CaptureArray capture;
-    std::array<ViewState, kMaxViews> views{};
+    std::array<ViewState, kMaxViews + 1> views{};
     bool triggerDelayMode = false;
     int32_t delayE = 2;  // 2 for "2k", 256 for "128k"
+    int32_t recordLength = 2048;
+    int32_t lastStart = 2048 - 32;
+    double samplePeriodPs = 10000;
+    bool persistence = false;
+    bool stateListing = false;  // munsTATEview
+    uint8_t busy = 0;           // 33 while the program sets controls itself
+
+    GroupTables groups;
+    std::array<std::string, kTracks> channelNames;
+    std::array<TrackTable, kMaxViews> tracks;
+    ColourTable colours;
+    // One row of 51 entries per data set; entry 0 is the record offset of its capture.
+    std::array<std::array<int32_t, 51>, kMaxViews> dataSetRecords{};
+
+    void setDefaultTables();
 
     // Capture run
     uint8_t stopRequest = 0;

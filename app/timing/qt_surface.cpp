@@ -1,0 +1,86 @@
+#include "timing/qt_surface.h"
+
+#include <QFontMetrics>
+
+namespace kv::app {
+
+QtSurface::QtSurface(QImage &image) : m_image(image) {
+    m_surface.user = this;
+    m_surface.set_pixel = [](void *u, int x, int y, uint32_t c) {
+        auto *s = static_cast<QtSurface *>(u);
+        s->setPixel(x, y, fromColorRef(c).rgb());
+    };
+    m_surface.move_to = [](void *u, int x, int y) { static_cast<QtSurface *>(u)->moveTo(x, y); };
+    m_surface.line_to = [](void *u, int x, int y) { static_cast<QtSurface *>(u)->lineTo(x, y); };
+    m_surface.text_out = [](void *u, int x, int y, const char *text, int length) {
+        static_cast<QtSurface *>(u)->textOut(x, y, QString::fromLatin1(text, length));
+    };
+}
+
+QtSurface::~QtSurface() = default;
+
+void QtSurface::setPen(QColor colour, Qt::PenStyle style) {
+    m_pen = colour;
+    m_style = style;
+}
+
+void QtSurface::setFont(const QFont &font) {
+    m_font = font;
+}
+
+QPainter &QtSurface::painter() {
+    if (!m_painter) m_painter = std::make_unique<QPainter>(&m_image);
+    return *m_painter;
+}
+
+void QtSurface::setPixel(int x, int y, QRgb colour) {
+    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height()) return;
+    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = colour;
+}
+
+void QtSurface::lineTo(int x, int y) {
+    const int x0 = m_x, y0 = m_y;
+    m_x = x, m_y = y;
+    if (m_style == Qt::SolidLine && (x0 == x || y0 == y)) {
+        const QRgb c = m_pen.rgb();
+        if (x0 == x) {
+            if (x < 0 || x >= m_image.width()) return;
+            const int step = y > y0 ? 1 : -1;
+            for (int yy = y0; yy != y; yy += step) {
+                if (yy >= 0 && yy < m_image.height()) {
+                    reinterpret_cast<QRgb *>(m_image.scanLine(yy))[x] = c;
+                }
+            }
+        } else {
+            if (y < 0 || y >= m_image.height()) return;
+            QRgb *line = reinterpret_cast<QRgb *>(m_image.scanLine(y));
+            // From x0 towards x, the end point excluded.
+            const int first = x > x0 ? x0 : x + 1;
+            const int last = x > x0 ? x - 1 : x0;
+            for (int xx = std::max(first, 0); xx <= std::min(last, m_image.width() - 1); ++xx) {
+                line[xx] = c;
+            }
+        }
+        return;
+    }
+    QPainter &p = painter();
+    QPen pen(m_pen);
+    pen.setStyle(m_style);
+    pen.setWidth(0);
+    p.setPen(pen);
+    // The end point is excluded: stop one pixel short along the major axis.
+    const int dx = x - x0, dy = y - y0;
+    const int steps = std::max(std::abs(dx), std::abs(dy));
+    if (steps == 0) return;
+    const double f = static_cast<double>(steps - 1) / steps;
+    p.drawLine(QPointF(x0, y0), QPointF(x0 + dx * f, y0 + dy * f));
+}
+
+void QtSurface::textOut(int x, int y, const QString &text) {
+    QPainter &p = painter();
+    p.setFont(m_font);
+    p.setPen(m_pen);
+    p.drawText(QPoint(x, y + QFontMetrics(m_font).ascent()), text);
+}
+
+}  // namespace kv::app

@@ -1,0 +1,309 @@
+#include "timing/timing_view.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "timing/qt_surface.h"
+#include "timing/view_model.h"
+
+namespace kv::app {
+namespace {
+
+constexpr int kNameWidth = 104;
+constexpr int kValueWidth = 30;
+constexpr int kBarHeight = 16;
+constexpr int kTopRow = 26;
+constexpr int kBottom = 5 * kBarHeight + 8 + 2 * 20;
+
+}  // namespace
+
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {
+    setObjectName("Picture1");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureBox::fitImage() {
+    const QSize size = this->size().expandedTo(QSize(1, 1));
+    if (m_image.size() == size) return;
+    QImage next(size, QImage::Format_RGB32);
+    next.fill(Qt::black);
+    if (!m_image.isNull()) {
+        QPainter p(&next);
+        p.drawImage(0, 0, m_image);
+    }
+    m_image = next;
+}
+
+void PictureBox::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.drawImage(0, 0, m_image);
+}
+
+MarkStrip::MarkStrip(QWidget *parent) : QWidget(parent) {}
+
+void MarkStrip::setMarks(const int marks[4], int screenEnd, const QColor colours[4]) {
+    for (int i = 0; i < 4; ++i) {
+        m_marks[i] = marks[i];
+        m_colours[i] = colours[i];
+    }
+    m_screenEnd = screenEnd;
+    update();
+}
+
+void MarkStrip::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().window());
+    p.setPen(QPen(m_colours[0], 3));
+    p.drawLine(m_marks[0], height() - 2, std::max(m_screenEnd, m_marks[0] + 1), height() - 2);
+    for (int i = 1; i < 4; ++i) {
+        p.setPen(QPen(m_colours[i], 2));
+        p.drawLine(m_marks[i], 0, m_marks[i], height());
+    }
+}
+
+TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, QWidget *parent)
+    : QWidget(parent), m_state(state), m_render(render), m_index(index) {
+    setObjectName("sdiform1");
+    setWindowTitle(QString("Timing view %1").arg(index + 1));
+    setProperty("tag", QString::number(index));
+    m_picture = new PictureBox(this);
+    m_marks = new MarkStrip(this);
+    m_hscroll1 = bar("HScroll1", Qt::Horizontal, "Screen Scroll");
+    m_hscroll3 = bar("HScroll3", Qt::Horizontal, "CursorA Scroll");
+    m_hscroll5 = bar("HScroll5", Qt::Horizontal, "CursorB Scroll");
+    m_hscroll6 = bar("HScroll6", Qt::Horizontal, "Trigger Scroll");
+    m_hscroll7 = bar("HScroll7", Qt::Horizontal, "Trigger Delay Scroll(tolerance 256 clock)");
+    m_hscroll7->setMaximum(32767);
+    m_hscroll7->hide();
+    m_vscroll1 = bar("VScroll1", Qt::Vertical);
+    m_vscroll1->setRange(0, kShownTracks - 1);
+    m_scrollBar1 = bar("ScrollBar1", Qt::Horizontal);
+    m_scrollBar1->hide();
+    m_combo1 = new QComboBox(this);
+    m_combo1->setObjectName("Combo1");
+    m_combo1->setToolTip("Select a object to handle");
+    m_combo1->addItems({"CursorA. zoom", "CursorB. zoom", "CursorT. zoom", "Screen zoom"});
+    m_combo2 = new QComboBox(this);
+    m_combo2->setObjectName("Combo2");
+    m_combo2->setToolTip("Zoom factor");
+    for (const ZoomStep &z : kZoomList)
+        m_combo2->addItem(z.caption, z.itemData);
+    m_combo2->setCurrentIndex(5);
+
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (int i = 0; i < kShownTracks; ++i) {
+        auto *name = new QLineEdit(this);
+        name->setObjectName(QString("Text1(%1)").arg(i));
+        name->setFrame(false);
+        m_names[static_cast<size_t>(i)] = name;
+        const auto value = [&](const QString &n, const QString &tip) {
+            QLabel *l = label(QString("%1(%2)").arg(n).arg(i), "0", tip + QString(" D%1").arg(i));
+            l->setAlignment(Qt::AlignCenter);
+            return l;
+        };
+        m_valueA[static_cast<size_t>(i)] = value("LabelV1", "Cursor A");
+        m_valueB[static_cast<size_t>(i)] = value("LabelV2", "Cursor B");
+        m_valueT[static_cast<size_t>(i)] = value("LabelTrig", "Trigger cursor");
+    }
+    m_labels[1] = label("Label1", "Cursor A", "CursorA to window");
+    m_labels[2] = label("Label2", "Cursor B", "CursorB to window");
+    m_labels[3] = label("Label3", "Trigger", "CursorT to window");
+    m_labels[6] = label("Label6", "30", "Window to  CursorA ");
+    m_labels[7] = label("Label7", "90", "Window to  CursorB");
+    m_labels[8] = label("Label8", "60", "Window to  CursorT");
+    m_labels[11] = label("Label11", "Screen", "CursorA,B,T to window");
+    m_labels[12] = label("Label12", "0");
+    m_labels[13] = label("Label13", "A-B");
+    m_labels[14] = label("Label14", "A-T");
+    m_labels[15] = label("Label15", "B-T");
+    m_labels[17] = label("Label17", "500.0000NS");
+    m_labels[18] = label("Label18", "500.0000NS");
+    m_labels[19] = label("Label19", "500.0000NS");
+    for (int i : {4, 5, 9, 10, 16})
+        m_labels[static_cast<size_t>(i)] = label(QString("Label%1").arg(i), "");
+    setMinimumSize(480, 320);
+    resize(900, 520);
+    initialiseLayout();
+}
+
+QLabel *TimingView::label(const QString &name, const QString &text, const QString &tip) {
+    auto *l = new QLabel(text, this);
+    l->setObjectName(name);
+    if (!tip.isEmpty()) l->setToolTip(tip);
+    return l;
+}
+
+QScrollBar *TimingView::bar(const QString &name, Qt::Orientation o, const QString &tip) {
+    auto *b = new QScrollBar(o, this);
+    b->setObjectName(name);
+    if (!tip.isEmpty()) b->setToolTip(tip);
+    return b;
+}
+
+void TimingView::initialiseLayout() {
+    const int w = width(), h = height();
+    const int pictureLeft = kNameWidth;
+    const int pictureWidth = std::max(w - kNameWidth - 3 * kValueWidth - 18, 50);
+    const int pictureHeight = std::max(h - kTopRow - kBottom, 50);
+    m_picture->setGeometry(pictureLeft, kTopRow, pictureWidth, pictureHeight);
+    m_picture->fitImage();
+    m_vscroll1->setGeometry(w - 16, kTopRow, 16, pictureHeight);
+    // Top row: cursor captions and positions, zoom selectors.
+    int x = 4;
+    for (int i : {1, 6, 2, 7, 3, 8, 11, 12}) {
+        QLabel *l = m_labels[static_cast<size_t>(i)];
+        const int lw = (i == 6 || i == 7 || i == 8 || i == 12) ? 64 : 58;
+        l->setGeometry(x, 4, lw, 18);
+        x += lw + 2;
+    }
+    m_combo1->setGeometry(x + 6, 2, 120, 22);
+    m_combo2->setGeometry(x + 132, 2, 120, 22);
+    // Bottom: marks, the screen bar, the cursor bars, the read-outs.
+    int y = kTopRow + pictureHeight + 2;
+    m_marks->setGeometry(pictureLeft, y, pictureWidth, 8);
+    y += 8;
+    for (QScrollBar *b : {m_hscroll1, m_hscroll3, m_hscroll5}) {
+        b->setGeometry(pictureLeft, y, pictureWidth, kBarHeight);
+        y += kBarHeight;
+    }
+    m_hscroll6->setGeometry(pictureLeft, y, pictureWidth, kBarHeight);
+    m_hscroll7->setGeometry(pictureLeft, y, pictureWidth, kBarHeight);
+    y += kBarHeight + 4;
+    x = pictureLeft;
+    for (int i : {13, 17, 14, 18, 15, 19}) {
+        QLabel *l = m_labels[static_cast<size_t>(i)];
+        const int lw = i < 16 ? 30 : 110;
+        l->setGeometry(x, y, lw, 18);
+        x += lw + 4;
+    }
+    layoutTrackRows();
+}
+
+void TimingView::layoutTrackRows() {
+    const uint8_t busy = m_state.busy;
+    m_state.busy = 33;
+    const ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    const TrackTable &t = m_state.tracks[static_cast<size_t>(m_index)];
+    const int valueLeft = m_picture->x() + m_picture->width() + 2;
+    for (int i = 0; i < kShownTracks; ++i) {
+        const auto r = static_cast<size_t>(i);
+        for (QWidget *w :
+             {static_cast<QWidget *>(m_names[r]), static_cast<QWidget *>(m_valueA[r]),
+              static_cast<QWidget *>(m_valueB[r]), static_cast<QWidget *>(m_valueT[r])}) {
+            w->hide();
+        }
+    }
+    for (const TrackRow &row : shownRows(t, view.firstRow)) {
+        const auto r = static_cast<size_t>(row.row);
+        const int top = m_picture->y() + row.top + 5;
+        if (top + row.height > m_picture->y() + m_picture->height()) break;
+        m_names[r]->setGeometry(2, top, kNameWidth - 4, row.height);
+        m_names[r]->setText(QString::fromStdString(t.name[r]));
+        m_names[r]->setToolTip(QString::fromStdString(trackToolTip(t.content[r])));
+        QLabel *labels[3] = {m_valueA[r], m_valueB[r], m_valueT[r]};
+        for (int k = 0; k < 3; ++k) {
+            labels[k]->setGeometry(valueLeft + k * kValueWidth, top, kValueWidth - 2, row.height);
+        }
+        m_names[r]->show();
+        m_valueA[r]->show();
+        m_valueB[r]->show();
+        m_valueT[r]->show();
+    }
+    m_state.busy = busy;
+}
+
+void TimingView::applyState() {
+    const uint8_t busy = m_state.busy;
+    m_state.busy = 33;
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    for (QScrollBar *b : {m_hscroll1, m_hscroll3, m_hscroll5, m_hscroll6}) {
+        b->setRange(0, std::max(view.barMax, 0));
+        b->setPageStep(view.largeChange);
+    }
+    m_hscroll7->setRange(view.delayBarMin, view.delayBarMax);
+    m_hscroll7->setPageStep(view.delayLargeChange);
+    m_hscroll1->setValue(view.screenStart);
+    m_hscroll3->setValue(view.cursorA);
+    m_hscroll5->setValue(view.cursorB);
+    m_hscroll6->setValue(view.triggerCursor);
+    m_vscroll1->setValue(view.firstRow);
+    m_labels[6]->setText(QString::number(view.cursorA));
+    m_labels[7]->setText(QString::number(view.cursorB));
+    m_labels[8]->setText(m_state.triggerDelayMode
+                             ? "-" +
+                                   QString::number(view.delayBarMax - view.triggerDelay + 256 + 28)
+                             : QString::number(view.triggerCursor));
+    m_labels[12]->setText(QString::number(view.screenStart));
+    m_combo1->setCurrentIndex(std::min<int>(view.zoomAnchor, 3));
+    m_combo2->setCurrentIndex(view.zoomIndex);
+    m_hscroll7->setVisible(m_state.triggerDelayMode);
+    m_hscroll6->setVisible(!m_state.triggerDelayMode);
+    // Colours: cursor captions in the cursor colours, the picture on the timing background.
+    const auto fore = [](QWidget *w, uint32_t c) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::WindowText, fromColorRef(c));
+        p.setColor(QPalette::Window, fromColorRef(0));
+        w->setPalette(p);
+    };
+    fore(m_labels[1], m_state.colours.entry[1]);
+    fore(m_labels[6], m_state.colours.entry[1]);
+    fore(m_labels[2], m_state.colours.entry[2]);
+    fore(m_labels[7], m_state.colours.entry[2]);
+    fore(m_labels[3], m_state.colours.entry[5]);
+    fore(m_labels[8], m_state.colours.entry[5]);
+    for (int i = 0; i < kShownTracks; ++i) {
+        QLineEdit *name = m_names[static_cast<size_t>(i)];
+        QPalette p = name->palette();
+        p.setColor(QPalette::Base, fromColorRef(m_state.colours.entry[542]));
+        p.setColor(QPalette::Text, fromColorRef(m_state.colours.entry[6 + static_cast<size_t>(i)]));
+        name->setPalette(p);
+    }
+    layoutTrackRows();
+    m_state.busy = busy;
+}
+
+void TimingView::draw() {
+    DrawContext c{m_state,
+                  m_render,
+                  m_picture->image(),
+                  QFontDatabase::systemFont(QFontDatabase::FixedFont),
+                  m_hscroll1->x() - m_marks->x(),
+                  m_hscroll1->width(),
+                  false};
+    m_last = drawView(c, m_index);
+    setWindowTitle(QString::fromStdString(m_last.caption));
+    for (int i = 0; i < kShownTracks; ++i) {
+        const auto &v = m_last.values[static_cast<size_t>(i)];
+        m_valueA[static_cast<size_t>(i)]->setText(QString::number(v[0]));
+        m_valueB[static_cast<size_t>(i)]->setText(QString::number(v[1]));
+        m_valueT[static_cast<size_t>(i)]->setText(QString::number(v[2]));
+    }
+    const QColor colours[4] = {Qt::darkGray, fromColorRef(m_state.colours.entry[1]),
+                               fromColorRef(m_state.colours.entry[2]),
+                               fromColorRef(m_state.colours.entry[5])};
+    m_marks->setMarks(m_last.marks, m_last.screenMarkEnd, colours);
+    m_picture->update();
+}
+
+void TimingView::clearPicture() {
+    m_picture->image().fill(fromColorRef(m_state.colours.entry[542]));
+    m_picture->update();
+}
+
+void TimingView::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    initialiseLayout();
+}
+
+void TimingView::closeEvent(QCloseEvent *event) {
+    // The close box only hides the view; its state stays in the program tables.
+    event->ignore();
+    emit closedByUser(m_index);
+}
+
+}  // namespace kv::app

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "main/program_state.h"
+#include "timing/render_library.h"
+#include "timing/view_drawing.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+
+namespace kv::app {
+
+// Picture1: shows the view's persistent image; only a redraw changes the image.
+class PictureBox : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PictureBox(QWidget *parent);
+    QImage &image() { return m_image; }
+    // Resizes the image to the widget, keeping what is drawn where it still fits.
+    void fitImage();
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+
+  private:
+    QImage m_image;
+};
+
+// The marks Line1 (screen) to Line4 (cursors A, B, T) over HScroll1.
+class MarkStrip : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MarkStrip(QWidget *parent);
+    void setMarks(const int marks[4], int screenEnd, const QColor colours[4]);
+
+  protected:
+    void paintEvent(QPaintEvent *event) override;
+
+  private:
+    int m_marks[4] = {0, 0, 0, 0};
+    int m_screenEnd = 0;
+    QColor m_colours[4];
+};
+
+// A timing view window (sdiform1): the picture with its track names and value labels,
+// the scroll bars, the cursor labels and read-outs, and the zoom selectors.
+class TimingView : public QWidget {
+    Q_OBJECT
+  public:
+    TimingView(ProgramState &state, RenderLibrary &render, int index, QWidget *parent = nullptr);
+
+    int index() const { return m_index; }
+    // Draws the view from the program state and shows the results (draw view).
+    void draw();
+    // Places the controls inside the window and lays out the track rows.
+    void initialiseLayout();
+    void layoutTrackRows();
+    // Shows positions, ranges, zoom and labels from the program state.
+    void applyState();
+    // Clears the picture (Refresh Screen).
+    void clearPicture();
+    PictureBox *picture() { return m_picture; }
+    const DrawOutput &lastDraw() const { return m_last; }
+
+  signals:
+    void closedByUser(int index);
+
+  protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+  private:
+    QLabel *label(const QString &name, const QString &text, const QString &tip = {});
+    QScrollBar *bar(const QString &name, Qt::Orientation o, const QString &tip = {});
+
+    ProgramState &m_state;
+    RenderLibrary &m_render;
+    int m_index;
+    PictureBox *m_picture = nullptr;
+    MarkStrip *m_marks = nullptr;
+    QScrollBar *m_hscroll1 = nullptr, *m_hscroll3 = nullptr, *m_hscroll5 = nullptr,
+               *m_hscroll6 = nullptr, *m_hscroll7 = nullptr, *m_vscroll1 = nullptr,
+               *m_scrollBar1 = nullptr;
+    QComboBox *m_combo1 = nullptr, *m_combo2 = nullptr;
+    std::array<QLineEdit *, kShownTracks> m_names{};
+    std::array<QLabel *, kShownTracks> m_valueA{}, m_valueB{}, m_valueT{};
+    std::array<QLabel *, 20> m_labels{};  // Label1 .. Label19 by number
+    DrawOutput m_last;
+};
+
+}  // namespace kv::app

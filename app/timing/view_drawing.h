@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "main/program_state.h"
+#include "timing/render_library.h"
+
+namespace kv::app {
+
+// What a draw leaves for the window besides the picture.
+struct DrawOutput {
+    std::string caption;
+    int trackTop = 0;
+    int columns = 0;
+    std::array<std::array<int, 3>, kShownTracks> values{};  // at A, B, T per row
+    int marks[4] = {0, 0, 0, 0};       // x of Line1 (screen) .. Line4 over HScroll1
+    int screenMarkEnd = 0;             // right end of Line1
+    std::vector<std::string> listing;  // header then 20 rows, when the listing is on
+};
+
+struct DrawContext {
+    ProgramState &state;
+    RenderLibrary &render;
+    QImage &picture;
+    QFont font;       // track labels and the listing
+    int barLeft = 0;  // HScroll1 geometry, for the marks
+    int barWidth = 0;
+    bool dragActive = false;
+};
+
+// Draws view v into its picture (Part of redraw all views).
+DrawOutput drawView(DrawContext &c, int v);
+
+// The state listing text of one group for row r from statedraw's buffers.
+std::string listingText(const GroupTables &g, int group, const uint8_t *values, const char *binary,
+                        int32_t mnemonicIndex);
+// Width in characters of a state column for a group.
+int listingColumnWidth(const GroupTables &g, int group);
+
+}  // namespace kv::app

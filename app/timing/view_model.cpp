@@ -1,0 +1,136 @@
+#include "timing/view_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kv::app {
+
+float pixelsPerSampleOf(int listIndex) {
+    if (listIndex < 0 || listIndex > 12) return 1.0f;
+    const float z = static_cast<float>(kZoomList[listIndex].itemData) / 1000.0f;
+    return z == 0.0f ? 1.0f : z;
+}
+
+void applyZoomStep(ProgramState &s, int v, int listIndex) {
+    ViewState &view = s.views[static_cast<size_t>(v)];
+    static constexpr double kPerPixel[14] = {
+        1.0 / 50, 1.0 / 20, 1.0 / 10, 1.0 / 5, 1.0 / 2, 1, 2, 5, 10, 20, 50, 100, 200, 500};
+    view.samplesPerDivision = 50;
+    view.samplesPerPixel = 1;
+    if (listIndex >= 0 && listIndex <= 13) {
+        view.samplesPerPixel = kPerPixel[listIndex];
+        view.samplesPerDivision = 50 * view.samplesPerPixel;
+    }
+    if (listIndex >= 0 && listIndex <= 12) view.zoomIndex = static_cast<uint8_t>(listIndex);
+}
+
+void applyMemoryDepth(ProgramState &s) {
+    const bool deep = s.settings.memoryDepthIndex == 1;
+    s.recordLength = deep ? 128 * 1024 : 2 * 1024;
+    s.lastStart = s.recordLength - 32;
+    s.delayE = deep ? 256 : 2;
+    for (int v = 0; v <= s.highestViewIndex; ++v) {
+        ViewState &view = s.views[static_cast<size_t>(v)];
+        if (view.cursorA > s.lastStart) view.cursorA = 30;
+        if (view.cursorB > s.lastStart) view.cursorB = 90;
+        if (view.triggerCursor > s.lastStart) view.triggerCursor = 60;
+        if (view.screenStart > s.lastStart) view.screenStart = 0;
+        view.barMax = s.lastStart - 1;
+        view.largeChange = deep ? 128 : 8;
+        view.delayLargeChange = 10240;
+        view.delayBarMin = ((deep ? 256 : 2) + 100) * 512;
+    }
+}
+
+AnchorPlacement zoomWithAnchor(ProgramState &s, int v, int listIndex) {
+    ViewState &view = s.views[static_cast<size_t>(v)];
+    applyZoomStep(s, v, listIndex);
+    if (listIndex < 1) listIndex = 0;
+    view.pixelsPerSample = pixelsPerSampleOf(listIndex);
+    const double visible = view.drawingWidth / static_cast<double>(view.pixelsPerSample);
+    double start = view.screenStart;
+    if (start > view.barMax - visible) start = view.barMax - visible;
+    if (start < 1) start = 0;
+    const double perPixel = view.samplesPerPixel;
+    AnchorPlacement place;
+    switch (view.zoomAnchor) {
+        case 0:
+            start = view.cursorA - 300 * perPixel;
+            break;
+        case 1:
+            start = view.cursorB - 300 * perPixel;
+            break;
+        case 2:
+            start = view.triggerCursor - 300 * perPixel;
+            break;
+        case 4: {
+            const auto at = [&](double offset) -> std::optional<int32_t> {
+                const auto p = static_cast<int32_t>(start + offset * perPixel);
+                if (p > view.barMax) return std::nullopt;
+                return p;
+            };
+            place.cursorA = at(20);
+            place.cursorB = at(200);
+            if (!s.triggerDelayMode) place.trigger = at(400);
+            break;
+        }
+        default:
+            break;
+    }
+    if (start < 1) start = 0;
+    view.screenStart = static_cast<int32_t>(start);
+    view.previousZoomIndex = static_cast<uint8_t>(listIndex);
+    return place;
+}
+
+int columnsToDraw(int32_t recordLength, int32_t screenStart, float pixelsPerSample,
+                  int32_t recordOffset, int drawingWidth) {
+    const float z = pixelsPerSample == 0.0f ? 1.0f : pixelsPerSample;
+    auto columns =
+        static_cast<int>((recordLength - screenStart) * static_cast<double>(z) - recordOffset - 10);
+    columns = std::min(columns, drawingWidth);
+    return columns <= 1 ? 1 : columns;
+}
+
+std::optional<int> cursorLineX(int32_t position, int32_t screenStart, float pixelsPerSample,
+                               int drawingWidth) {
+    const double z = pixelsPerSample == 0.0f ? 1.0 : static_cast<double>(pixelsPerSample);
+    if (position < screenStart || position > screenStart + drawingWidth / z) return std::nullopt;
+    return static_cast<int>((position - screenStart) * z);
+}
+
+int markX(int32_t position, int32_t lastStart, int barLeft, int barWidth) {
+    if (lastStart <= 0) return barLeft + 25;
+    return barLeft + 25 +
+           static_cast<int>(static_cast<double>(position) * (barWidth - 50) / lastStart);
+}
+
+int rowHeight(uint8_t heightCode) {
+    return (heightCode + 4) * 4 + 2;
+}
+
+std::vector<TrackRow> shownRows(const TrackTable &t, int firstRow) {
+    std::vector<TrackRow> rows;
+    int top = -5;
+    for (int i = std::max(firstRow, 0); i < kShownTracks; ++i) {
+        const auto r = static_cast<size_t>(i);
+        if (t.off[r]) continue;
+        const int height = rowHeight(std::min<uint8_t>(t.height[r], 5));
+        rows.push_back({i, top, height});
+        top += height;
+    }
+    return rows;
+}
+
+std::string trackToolTip(uint8_t content) {
+    if (content < 30) return "Group" + std::to_string(content) + " name";
+    return "Edit channel D" + std::to_string(content - 30) + " name";
+}
+
+std::string viewCaption(int view, uint32_t tick) {
+    std::string head = "Timing view " + std::to_string(view + 1);
+    head.resize(15, ' ');  // the length of "timing view  0 "
+    return head + "   time of last data=" + std::to_string(tick) + "ms";
+}
+
+}  // namespace kv::app

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "main/program_state.h"
+
+namespace kv::app {
+
+struct ZoomStep {
+    const char *caption;
+    int itemData;  // 1000 x magnification
+};
+inline constexpr ZoomStep kZoomList[13] = {
+    {"Magnify 50", 50000}, {"Magnify 20", 20000}, {"Magnify 10", 10000}, {"Magnify 5", 5000},
+    {"Magnify 2", 2000},   {"Magnify 1", 1000},   {"Magnify 1/2", 500},  {"Magnify 1/5", 200},
+    {"Magnify 1/10", 100}, {"Magnify 1/20", 50},  {"Magnify 1/50", 20},  {"Magnify 1/100", 10},
+    {"Magnify 1/200", 5}};
+
+// Pixels per sample of a zoom list index (item data / 1000, 1.0 when that is 0).
+float pixelsPerSampleOf(int listIndex);
+
+// Apply zoom step: zoom index, samples per division and per pixel of view v.
+void applyZoomStep(ProgramState &s, int v, int listIndex);
+
+// Apply memory depth from the settings' depth index, for every view.
+void applyMemoryDepth(ProgramState &s);
+
+// Zoom change with anchor for view v (the zoom list shows listIndex). Returns the
+// cursors to place for anchor 4 as (cursor, position) pairs, each within its bar.
+struct AnchorPlacement {
+    std::optional<int32_t> cursorA, cursorB, trigger;
+};
+AnchorPlacement zoomWithAnchor(ProgramState &s, int v, int listIndex);
+
+// Columns to draw for a view: (record length - screen start) x pixels per sample -
+// record offset - 10, limited to the drawing width and at least 1.
+int columnsToDraw(int32_t recordLength, int32_t screenStart, float pixelsPerSample,
+                  int32_t recordOffset, int drawingWidth);
+
+// x of a cursor line, or nothing when the cursor lies outside the drawn span.
+std::optional<int> cursorLineX(int32_t position, int32_t screenStart, float pixelsPerSample,
+                               int drawingWidth);
+
+// x of a mark over the screen scroll bar for a position within the whole record.
+int markX(int32_t position, int32_t lastStart, int barLeft, int barWidth);
+
+// The rows a view shows, top down: row index, top and height in the picture.
+struct TrackRow {
+    int row;
+    int top;     // track top passed to the renderer (first shown row at -5)
+    int height;  // (height code + 4) x 4 + 2
+};
+std::vector<TrackRow> shownRows(const TrackTable &t, int firstRow);
+int rowHeight(uint8_t heightCode);
+
+// The tool tip of a track name box.
+std::string trackToolTip(uint8_t content);
+
+// Caption of a view window with the end-of-capture tick.
+std::string viewCaption(int view, uint32_t tick);
+
+}  // namespace kv::app
