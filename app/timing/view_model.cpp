@@ -94,9 +94,14 @@ int columnsToDraw(int32_t recordLength, int32_t screenStart, float pixelsPerSamp
 
 std::optional<int> cursorLineX(int32_t position, int32_t screenStart, float pixelsPerSample,
                                int drawingWidth) {
-    const double z = pixelsPerSample == 0.0f ? 1.0 : static_cast<double>(pixelsPerSample);
-    if (position < screenStart || position > screenStart + drawingWidth / z) return std::nullopt;
-    return static_cast<int>((position - screenStart) * z);
+    // Pixels per sample is a 32-bit float; the visible span is computed in that precision
+    // so that "Magnify 1/10" spans exactly W x 10 samples.
+    const float z = pixelsPerSample == 0.0f ? 1.0f : pixelsPerSample;
+    const float span = static_cast<float>(drawingWidth) / z;
+    if (position < screenStart || position > screenStart + static_cast<double>(span)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(static_cast<float>(position - screenStart) * z);
 }
 
 int markX(int32_t position, int32_t lastStart, int barLeft, int barWidth) {

@@ -1,0 +1,297 @@
+// Timing views with the real render library, on the offscreen platform.
+#include <QAction>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPainter>
+#include <QtTest>
+
+#include "main/main_window.h"
+#include "timing/qt_surface.h"
+#include "timing/timing_view.h"
+#include "timing/view_drawing.h"
+#include "timing/view_model.h"
+
+using namespace kv::app;
+
+namespace {
+
+// A capture made by hand: plane 0 counts samples, plane 1 is 0xAA, plane 2 is 0x0F.
+void fillKnownCapture(ProgramState &s, int set) {
+    uint8_t *p0 = s.capture.plane(set, 0), *p1 = s.capture.plane(set, 1),
+            *p2 = s.capture.plane(set, 2);
+    for (int i = 0; i < 131072; ++i) {
+        p0[i] = static_cast<uint8_t>(i);
+        p1[i] = 0xAA;
+        p2[i] = 0x0F;
+    }
+}
+
+struct ViewRig {
+    ProgramState state;
+    QStringList errors;
+    RenderLibrary render{[this](const std::string &e) { errors << QString::fromStdString(e); }};
+    std::unique_ptr<TimingView> view;
+
+    ViewRig() {
+        state.setDefaultTables();
+        state.highestViewIndex = 1;
+        state.capture.allocate(2);
+        applyMemoryDepth(state);
+        state.views[0].open = true;
+        view = std::make_unique<TimingView>(state, render, 0);
+        view->resize(900, 600);
+        view->applyState();
+    }
+    QRgb pixel(int x, int y) { return view->picture()->image().pixel(x, y); }
+};
+
+QFont testFont() {
+    static const int id =
+        QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf");
+    QFont f(QFontDatabase::applicationFontFamilies(id).value(0));
+    f.setPixelSize(11);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    return f;
+}
+
+}  // namespace
+
+class TestTimingView : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { qputenv("KV6830_SIMULATE", "none"); }
+
+    void valueLabelsAtTheCursors() {
+        ViewRig r;
+        fillKnownCapture(r.state, 0);
+        r.view->draw();
+        QVERIFY(r.errors.isEmpty());
+        // Cursor A 30 = 0b00011110, B 90 = 0b01011010, T 60 = 0b00111100 on D0..D7;
+        // rows 4.. show channels 0..; D8..D15 read 0xAA, D16..D23 read 0x0F.
+        const int a = 30, b = 90, t = 60;
+        for (int ch = 0; ch < 24; ++ch) {
+            const int row = 4 + ch;
+            if (row >= kShownTracks) break;
+            const auto level = [&](int sample) {
+                const uint32_t w = 0x0FAA00u | static_cast<uint8_t>(sample);
+                return QString::number((w >> ch) & 1);
+            };
+            QCOMPARE(r.view->findChild<QLabel *>(QString("LabelV1(%1)").arg(row))->text(),
+                     level(a));
+            QCOMPARE(r.view->findChild<QLabel *>(QString("LabelV2(%1)").arg(row))->text(),
+                     level(b));
+            QCOMPARE(r.view->findChild<QLabel *>(QString("LabelTrig(%1)").arg(row))->text(),
+                     level(t));
+        }
+        // A group track reads 0.
+        QCOMPARE(r.view->findChild<QLabel *>("LabelV1(0)")->text(), QString("0"));
+    }
+
+    void stateListingColumns() {
+        ViewRig r;
+        fillKnownCapture(r.state, 0);
+        r.state.stateListing = true;
+        r.view->draw();
+        const auto &lines = r.view->lastDraw().listing;
+        QCOMPARE(lines.size(), size_t{21});
+        // Column widths: the wider of the group's text and name, plus two.
+        const std::string header = lines[0];
+        QCOMPARE(QString::fromStdString(header.substr(8, 12)), QString("Hexdecimal  "));
+        QCOMPARE(QString::fromStdString(header.substr(20, 11)), QString("Decimal    "));
+        QCOMPARE(QString::fromStdString(header.substr(31, 7)), QString("ASCII  "));
+        QCOMPARE(QString::fromStdString(header.substr(38, 6)), QString("Binary"));
+        QCOMPARE(QString::fromStdString(header.substr(64, 7)), QString("Example"));
+        // Row 0 is sample 0: 0x0FAA00.
+        const std::string row0 = lines[1];
+        QCOMPARE(QString::fromStdString(row0.substr(0, 8)), QString("0       "));
+        QCOMPARE(QString::fromStdString(row0.substr(8, 12)), QString("0FAA00      "));
+        QCOMPARE(QString::fromStdString(row0.substr(20, 11)), QString("1026560    "));
+        QCOMPARE(row0.substr(31, 2), std::string("\xAA "));  // 0x0F and 0x00 are below 20
+        QCOMPARE(QString::fromStdString(row0.substr(38, 24)), QString("000011111010101000000000"));
+        QCOMPARE(QString::fromStdString(row0.substr(64, 8)), QString("/READ   "));  // D0 = 0
+        // Row 1 is sample 1: D0 = 1, so /READ no longer matches; /WRITE (D1 = 0) does.
+        QCOMPARE(QString::fromStdString(lines[2].substr(64, 8)), QString("/WRITE  "));
+        QCOMPARE(QString::fromStdString(lines[2].substr(8, 6)), QString("0FAA01"));
+    }
+
+    void persistenceKeepsBothCaptures() {
+        ViewRig r;
+        uint8_t *p0 = r.state.capture.plane(0, 0);
+        // Row 4 (D0): top -5 + 4 x 26 = 99, u = 6: high at 105, low at 117.
+        const QRgb green = qRgb(0, 255, 0);
+        std::memset(p0, 0x01, 131072);
+        r.view->draw();
+        QCOMPARE(r.pixel(300, 105), green);
+        QVERIFY(r.pixel(300, 117) != green);
+        r.state.persistence = true;
+        std::memset(p0, 0x00, 131072);
+        r.view->draw();
+        QCOMPARE(r.pixel(300, 105), green);
+        QCOMPARE(r.pixel(300, 117), green);
+        r.state.persistence = false;
+        r.view->draw();
+        QVERIFY(r.pixel(300, 105) != green);
+        QCOMPARE(r.pixel(300, 117), green);
+    }
+
+    void refreshScreenWipesTheCurrentViewOnly() {
+        struct Answers : StartupQuestions {
+            bool viewCount(const MemoryCheck &) override { return false; }
+            Detection detection(const QString &, bool) override { return Detection::Cancel; }
+        } answers;
+        struct NoDevice : DeviceApi {
+            uint8_t findBoard1(uint16_t, uint8_t *, uint8_t *, uint8_t *, uint32_t) override {
+                return 0;
+            }
+            uint8_t findDemoBoard1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
+            void powerOff1(uint16_t) override {}
+            uint8_t startCapture1(const StartArgs &) override { return 1; }
+            uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
+            void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override {}
+            uint8_t endCapture1(const EndArgs &) override { return 0; }
+        } device;
+        MainWindow w(device, &answers);
+        w.startUp(1024ull * 1048576, 30);
+        w.toggleView(1);  // both views open, both on data set 0
+        w.action("timingpersistence")->setChecked(true);
+        uint8_t *p0 = w.state().capture.plane(0, 0);
+        std::memset(p0, 0x01, 131072);
+        w.redrawAllViews();
+        std::memset(p0, 0x00, 131072);
+        w.redrawAllViews();
+        const QRgb green = qRgb(0, 255, 0);
+        const auto at = [&](int v, int y) { return w.view(v)->picture()->image().pixel(100, y); };
+        QCOMPARE(at(0, 105), green);
+        QCOMPARE(at(1, 105), green);
+        w.state().currentView = 0;
+        w.action("refreshscreen")->trigger();
+        QVERIFY(at(0, 105) != green);  // wiped, then drawn with the low level only
+        QCOMPARE(at(0, 117), green);
+        QCOMPARE(at(1, 105), green);  // the other view keeps both
+        QCOMPARE(at(1, 117), green);
+    }
+
+    void closingAViewKeepsItsCursors() {
+        struct Answers : StartupQuestions {
+            bool viewCount(const MemoryCheck &) override { return false; }
+            Detection detection(const QString &, bool) override { return Detection::Cancel; }
+        } answers;
+        struct NoDevice : DeviceApi {
+            uint8_t findBoard1(uint16_t, uint8_t *, uint8_t *, uint8_t *, uint32_t) override {
+                return 0;
+            }
+            uint8_t findDemoBoard1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
+            void powerOff1(uint16_t) override {}
+            uint8_t startCapture1(const StartArgs &) override { return 1; }
+            uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
+            void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override {}
+            uint8_t endCapture1(const EndArgs &) override { return 0; }
+        } device;
+        MainWindow w(device, &answers);
+        w.startUp(1024ull * 1048576, 30);
+        w.state().views[0].cursorA = 333;
+        w.view(0)->applyState();
+        w.toggleView(0);
+        QVERIFY(!w.state().views[0].open);
+        QVERIFY(!w.action("munTiming(0)")->isChecked());
+        w.toggleView(0);
+        QCOMPARE(w.state().views[0].cursorA, 333);
+        QCOMPARE(w.view(0)->findChild<QLabel *>("Label6")->text(), QString("333"));
+        // Views beyond the highest index are not offered.
+        QVERIFY(!w.action("munTiming(2)")->isVisible());
+    }
+
+    void drawsAtBothEndsOfALongRecordAtEveryZoom() {
+        ViewRig r;
+        r.state.settings.memoryDepthIndex = 1;
+        applyMemoryDepth(r.state);
+        r.view->resize(2100, 600);
+        r.view->initialiseLayout();
+        fillKnownCapture(r.state, 1);
+        r.state.views[0].dataSet = 1;  // the last data set: its record ends the store
+        r.state.stateListing = true;
+        for (int zoom = 0; zoom <= 12; ++zoom) {
+            applyZoomStep(r.state, 0, zoom);
+            r.state.views[0].pixelsPerSample = pixelsPerSampleOf(zoom);
+            for (int32_t start : {0, r.state.lastStart}) {
+                r.state.views[0].screenStart = start;
+                r.state.views[0].stateStart = start;
+                r.view->draw();
+                QVERIFY(r.view->lastDraw().columns >= 1);
+            }
+        }
+    }
+
+    void directLinesMatchThePainter() {
+        // The surface writes solid horizontal and vertical lines straight into the image;
+        // the same lines drawn by QPainter (end point excluded) give the same pixels.
+        QImage fast(120, 80, QImage::Format_RGB32), painted(120, 80, QImage::Format_RGB32);
+        fast.fill(Qt::black);
+        painted.fill(Qt::black);
+        QtSurface s(fast);
+        s.setPen(Qt::green);
+        QPainter p(&painted);
+        p.setPen(QPen(Qt::green, 0));
+        const int path[][2] = {{5, 10}, {60, 10}, {60, 40}, {20, 40}, {20, 5}, {110, 5}, {110, 70}};
+        s.moveTo(path[0][0], path[0][1]);
+        for (size_t i = 1; i < std::size(path); ++i) {
+            s.lineTo(path[i][0], path[i][1]);
+            const int x0 = path[i - 1][0], y0 = path[i - 1][1], x1 = path[i][0], y1 = path[i][1];
+            const int dx = (x1 > x0) - (x1 < x0), dy = (y1 > y0) - (y1 < y0);
+            p.drawLine(x0, y0, x1 - dx, y1 - dy);
+        }
+        p.end();
+        QCOMPARE(fast, painted);
+    }
+
+    void renderingMatchesTheReference() {
+        ProgramState s;
+        s.setDefaultTables();
+        s.highestViewIndex = 1;
+        s.capture.allocate(2);
+        applyMemoryDepth(s);
+        uint8_t *p0 = s.capture.plane(0, 0), *p1 = s.capture.plane(0, 1),
+                *p2 = s.capture.plane(0, 2);
+        for (int i = 0; i < 2048; ++i) {
+            p0[i] = static_cast<uint8_t>(i / 6);
+            p1[i] = static_cast<uint8_t>(0x41 + (i / 40));
+            p2[i] = static_cast<uint8_t>(i / 30 % 2 ? 0xF0 : 0x0F);
+        }
+        // Narrow groups so that their values stay long enough for labels: D0..D7 in
+        // hexadecimal, D8..D15 in decimal and as characters, D16..D19 in binary.
+        const int firstChannel[4] = {0, 8, 8, 16}, bits[4] = {8, 8, 8, 4};
+        for (int g = 0; g < 4; ++g) {
+            s.groups.topBit[static_cast<size_t>(g)] = bits[g] - 1;
+            for (int i = 0; i < bits[g]; ++i) {
+                s.groups.bitMap[static_cast<size_t>(g * 32 + i)] = firstChannel[g] + i;
+            }
+        }
+        p1[0] = 0;
+        ViewState &v = s.views[0];
+        applyZoomStep(s, 0, 3);  // "Magnify 5"
+        v.pixelsPerSample = pixelsPerSampleOf(3);
+        v.screenStart = 10;
+        v.cursorA = 20;
+        v.cursorB = 60;
+        v.triggerCursor = 45;
+        QStringList errors;
+        RenderLibrary render([&](const std::string &e) { errors << QString::fromStdString(e); });
+        QImage image(640, 420, QImage::Format_RGB32);
+        DrawContext c{s, render, image, testFont(), 0, 640, false};
+        drawView(c, 0);
+        QVERIFY(errors.isEmpty());
+        const QString reference = QFINDTESTDATA("reference/view_magnify5.png");
+        if (qEnvironmentVariableIsSet("KV_REGENERATE_REFERENCE")) {
+            image.save(QString(KV_TEST_SOURCE_DIR) + "/reference/view_magnify5.png");
+            QSKIP("reference image written");
+        }
+        QImage expected(reference);
+        QVERIFY2(!expected.isNull(), "reference image missing");
+        QCOMPARE(image.convertToFormat(QImage::Format_RGB32),
+                 expected.convertToFormat(QImage::Format_RGB32));
+    }
+};
+
+QTEST_MAIN(TestTimingView)
+#include "tst_timing_view.moc"
