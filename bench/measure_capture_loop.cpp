@@ -17,7 +17,7 @@
 namespace {
 
 class Answers : public kv::app::StartupQuestions {
-public:
+  public:
     bool viewCount(const kv::app::MemoryCheck &) override { return false; }  // two views
     Detection detection(const QString &, bool found) override {
         return found ? Detection::Ok : Detection::Cancel;
@@ -37,7 +37,8 @@ int main(int argc, char **argv) {
     qputenv("KV6830_SIMULATE", "none");
     QApplication app(argc, argv);
     Answers answers;
-    kv::app::LibraryDevice device([](const std::string &e) { std::fprintf(stderr, "%s\n", e.c_str()); });
+    kv::app::LibraryDevice device(
+        [](const std::string &e) { std::fprintf(stderr, "%s\n", e.c_str()); });
     kv::app::MainWindow window(device, &answers);
     window.startUp(1024ull * 1048576, 30);
     auto *count = window.findChild<QLineEdit *>("Text22");
@@ -60,7 +61,8 @@ int main(int argc, char **argv) {
     const double cpu0 = processSeconds();
     clock.restart();
     QTest::qWait(5000);
-    const double cpuShare = (processSeconds() - cpu0) / (static_cast<double>(clock.elapsed()) / 1000.0);
+    const double cpuShare =
+        (processSeconds() - cpu0) / (static_cast<double>(clock.elapsed()) / 1000.0);
     window.action("stop")->trigger();
     QTest::qWait(200);
 

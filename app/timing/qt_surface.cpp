@@ -4,7 +4,12 @@
 
 namespace kv::app {
 
-QtSurface::QtSurface(QImage &image) : m_image(image) {
+QtSurface::QtSurface(QImage &image)
+    : m_image(image),
+      m_bits(image.bits()),
+      m_stride(image.bytesPerLine()),
+      m_width(image.width()),
+      m_height(image.height()) {
     m_surface.user = this;
     m_surface.set_pixel = [](void *u, int x, int y, uint32_t c) {
         auto *s = static_cast<QtSurface *>(u);
@@ -34,8 +39,8 @@ QPainter &QtSurface::painter() {
 }
 
 void QtSurface::setPixel(int x, int y, QRgb colour) {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height()) return;
-    reinterpret_cast<QRgb *>(m_image.scanLine(y))[x] = colour;
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
+    row(y)[x] = colour;
 }
 
 void QtSurface::lineTo(int x, int y) {
@@ -44,20 +49,19 @@ void QtSurface::lineTo(int x, int y) {
     if (m_style == Qt::SolidLine && (x0 == x || y0 == y)) {
         const QRgb c = m_pen.rgb();
         if (x0 == x) {
-            if (x < 0 || x >= m_image.width()) return;
-            const int step = y > y0 ? 1 : -1;
-            for (int yy = y0; yy != y; yy += step) {
-                if (yy >= 0 && yy < m_image.height()) {
-                    reinterpret_cast<QRgb *>(m_image.scanLine(yy))[x] = c;
-                }
-            }
+            if (x < 0 || x >= m_width) return;
+            // From y0 towards y, the end point excluded.
+            const int first = std::max(y > y0 ? y0 : y + 1, 0);
+            const int last = std::min(y > y0 ? y - 1 : y0, m_height - 1);
+            for (int yy = first; yy <= last; ++yy)
+                row(yy)[x] = c;
         } else {
-            if (y < 0 || y >= m_image.height()) return;
-            QRgb *line = reinterpret_cast<QRgb *>(m_image.scanLine(y));
+            if (y < 0 || y >= m_height) return;
+            QRgb *line = row(y);
             // From x0 towards x, the end point excluded.
             const int first = x > x0 ? x0 : x + 1;
             const int last = x > x0 ? x - 1 : x0;
-            for (int xx = std::max(first, 0); xx <= std::min(last, m_image.width() - 1); ++xx) {
+            for (int xx = std::max(first, 0); xx <= std::min(last, m_width - 1); ++xx) {
                 line[xx] = c;
             }
         }

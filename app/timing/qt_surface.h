@@ -32,7 +32,15 @@ class QtSurface {
     void flushPainter();
     QPainter &painter();
 
+    QRgb *row(int y) {
+        return reinterpret_cast<QRgb *>(m_bits + static_cast<qsizetype>(y) * m_stride);
+    }
+
     QImage &m_image;
+    // The pixels, fetched once: scanLine() would check for sharing at every call.
+    uchar *m_bits = nullptr;
+    qsizetype m_stride = 0;
+    int m_width = 0, m_height = 0;
     Out47Surface m_surface{};
     QColor m_pen = Qt::white;
     Qt::PenStyle m_style = Qt::SolidLine;
