@@ -19,10 +19,15 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/mdi_sdi_dialog.h"
+#include "dialogs/parameters_window.h"
+#include "dialogs/topmost.h"
+#include "main/capture_parameters.h"
 #include "main/detection.h"
+#include "main/parameter_panel.h"
 #include "main/trigger_word.h"
 #include "platform/system_info.h"
 #include "platform/tick.h"
@@ -74,10 +79,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
         if (QAction *go = action("go")) go->setChecked(pressed);
     };
     hooks.armTimer3 = [this](int ms) { m_timer3->start(ms); };
-    hooks.checkTriggerWord = [this] {
-        m_state.settings.triggerWord = normaliseTriggerWord(m_state.settings.triggerWord);
-        rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
-    };
+    hooks.checkTriggerWord = [this] { m_form2->validateTriggerWord(); };
     hooks.tick = [] { return platform::tickMs(); };
     hooks.redrawAllViews = [this] { redrawAllViews(); };
     m_run = std::make_unique<CaptureRun>(m_state, m_device, std::move(hooks));
@@ -85,6 +87,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     buildMenus();
     buildToolbar();
     buildPanel();
+    buildParameters();
     buildTimers();
     QStatusBar *bar = statusBar();
     bar->setObjectName("sbStatusBar");
@@ -147,7 +150,10 @@ void MainWindow::buildMenus() {
     QMenu *view = bar->addMenu("&View");
     view->setObjectName("mnuView");
     item(view, "viewcolorname", "&Colors ");
-    item(view, "Parameter_window", "&Parameters window");
+    QAction *parameters = item(view, "Parameter_window", "&Parameters window", true);
+    parameters->setCheckable(true);
+    connect(parameters, &QAction::triggered, this,
+            [this](bool checked) { showParametersWindow(checked); });
     QAction *toolbar = item(view, "viewtoolbar", "Tool&bar", true);
     toolbar->setCheckable(true);
     toolbar->setChecked(true);
@@ -175,10 +181,15 @@ void MainWindow::buildMenus() {
     timing->setObjectName("mnuTiming");
     QMenu *clock = timing->addMenu("&Clock source");
     clock->setObjectName("Clocksource");
-    item(clock, "mnuInternal(0)", "&Internal");
-    item(clock, "mnuInternal(1)", "&External");
-    item(timing, "mnurising(0)", "&Rising");
-    item(timing, "mnurising(1)", "&Falling");
+    for (const auto &[name, caption, menu] : {std::tuple{"mnuInternal(0)", "&Internal", clock},
+                                              std::tuple{"mnuInternal(1)", "&External", clock},
+                                              std::tuple{"mnurising(0)", "&Rising", timing},
+                                              std::tuple{"mnurising(1)", "&Falling", timing}}) {
+        QAction *a = item(menu, name, caption, true);
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, n = QString(name)] { clockSourceItem(n); });
+    }
+    action("mnuInternal(0)")->setChecked(true);
     timing->addSeparator();
     item(timing, "data2timing", "Data1-10 to timing by &point");
     item(timing, "data2timingbyauto", "Data1-10 to timing by &auto");
@@ -269,6 +280,88 @@ void MainWindow::buildPanel() {
     bar->addWidget(panel);
 }
 
+void MainWindow::buildParameters() {
+    ParameterHooks hooks;
+    hooks.redrawAllViews = [this] { redrawAllViews(); };
+    hooks.memoryDepthChanged = [this] { memoryDepthChanged(); };
+    hooks.openParametersWindow = [this] {
+        if (!action("Parameter_window")->isChecked()) {
+            action("Parameter_window")->setChecked(true);
+            showParametersWindow(true);
+        }
+    };
+    m_panel = new ParameterPanel(m_state, hooks, this);
+    auto *bar = new QToolBar("Parameters", this);
+    bar->setObjectName("ParameterBar");
+    bar->addWidget(m_panel);
+    addToolBarBreak();
+    addToolBar(bar);
+    m_form2 = new ParametersWindow(m_state, *m_panel, this);
+    m_form2->hide();
+    m_panel->setParametersWindow(m_form2);
+    connect(m_form2, &ParametersWindow::closed, this,
+            [this] { action("Parameter_window")->setChecked(false); });
+    connect(m_form2, &ParametersWindow::triggerDelayModeChanged, this,
+            [this](bool) { triggerDelayChanged(); });
+}
+
+void MainWindow::showParametersWindow(bool show) {
+    if (!show) {
+        m_form2->hide();
+        return;
+    }
+    m_form2->showSettings();
+    m_form2->show();
+    placeTopmost(m_form2, -1, 500, 30);
+}
+
+void MainWindow::memoryDepthChanged() {
+    applyMemoryDepth(m_state);
+    const int minimum = minimumZoomIndex(m_state.settings.memoryDepthIndex);
+    for (int v = 0; v <= m_state.highestViewIndex; ++v) {
+        ViewState &view = m_state.views[static_cast<size_t>(v)];
+        if (view.zoomIndex < minimum) {
+            applyZoomStep(m_state, v, minimum);
+            view.pixelsPerSample = pixelsPerSampleOf(minimum);
+        }
+    }
+    for (TimingView *v : m_views)
+        v->applyState();
+    redrawAllViews();
+}
+
+void MainWindow::triggerDelayChanged() {
+    if (m_state.triggerDelayMode) applyMemoryDepth(m_state);
+    for (TimingView *v : m_views)
+        v->applyState();
+    redrawAllViews();
+}
+
+void MainWindow::clockSourceItem(const QString &name) {
+    const auto check = [this](const char *n, bool on) { action(n)->setChecked(on); };
+    if (name == "mnuInternal(0)") {
+        check("mnuInternal(0)", true);
+        check("mnuInternal(1)", false);
+        check("mnurising(0)", false);
+        check("mnurising(1)", false);
+        m_state.settings.clockSource = 0;
+        m_panel->selectRate(std::max(rateListIndexOf(m_state.settings.rateCode), 0));
+        m_state.settingsChanged = 1;
+    } else if (name == "mnuInternal(1)") {
+        // Choosing the edge chooses the external clock; the item alone does nothing.
+        check("mnuInternal(1)", m_state.settings.clockSource != 0);
+    } else {
+        const bool falling = name == "mnurising(1)";
+        check("mnurising(0)", !falling);
+        check("mnurising(1)", falling);
+        check("mnuInternal(1)", true);
+        check("mnuInternal(0)", false);
+        m_state.settings.clockSource = falling ? 2 : 1;
+        m_state.settingsChanged = 1;
+    }
+    if (m_form2->isVisible()) m_form2->showSettings();
+}
+
 void MainWindow::buildTimers() {
     const auto make = [this](const char *name) {
         auto *t = new QTimer(this);
@@ -318,7 +411,9 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
     // 8
     setWindowTitle(m_state.librarySelector == 1 ? "KV-6830A" : "KV-6830");
-    // 10
+    // 8, 10
+    m_panel->showSettings();
+    m_panel->selectRate(std::max(rateListIndexOf(m_state.settings.rateCode), 0));
     applyMemoryDepth(m_state);
     for (TimingView *v : m_views)
         v->applyState();

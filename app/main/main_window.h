@@ -20,6 +20,12 @@ class QToolBar;
 class QMdiSubWindow;
 
 namespace kv::app {
+class ParameterPanel;
+class ParametersWindow;
+class TimingView;
+}  // namespace kv::app
+
+namespace kv::app {
 
 // The questions start-up asks the user; tests answer them without windows.
 class StartupQuestions {
@@ -56,6 +62,8 @@ class MainWindow : public QMainWindow {
     ProgramState &state() { return m_state; }
     CaptureRun &captureRun() { return *m_run; }
     QAction *action(const QString &name) const;
+    ParameterPanel *panel() const { return m_panel; }
+    ParametersWindow *parametersWindow() const { return m_form2; }
     // Hardware detection with its message, Retry looping; Cancel starts demonstration.
     void detectHardware();
     // The one refresh entry point: every open view draws itself.
@@ -82,6 +90,11 @@ class MainWindow : public QMainWindow {
     void reset();
     void createViews();
     void refreshScreen();
+    void buildParameters();
+    void memoryDepthChanged();
+    void triggerDelayChanged();
+    void showParametersWindow(bool show);
+    void clockSourceItem(const QString &name);
 
     ProgramState m_state;
     DeviceApi &m_device;
@@ -90,6 +103,8 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<CaptureRun> m_run;
     std::map<QString, QAction *> m_actions;
     RenderLibrary m_render;
+    ParameterPanel *m_panel = nullptr;
+    ParametersWindow *m_form2 = nullptr;
     std::vector<class TimingView *> m_views;
     std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;

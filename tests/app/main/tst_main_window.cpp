@@ -7,6 +7,7 @@
 
 #include "main/library_device.h"
 #include "main/main_window.h"
+#include "main/parameter_panel.h"
 
 using namespace kv::app;
 
@@ -37,6 +38,11 @@ class TestMainWindow : public QObject {
         QLineEdit *status() { return window.findChild<QLineEdit *>("Text21"); }
         QLineEdit *count() { return window.findChild<QLineEdit *>("Text22"); }
         void click(const char *key) { window.action(key)->trigger(); }
+        // The trigger word as typed into the panel's box.
+        void typeTriggerWord(const QString &word) {
+            window.panel()->triggerWordBox()->setText(word);
+            window.panel()->triggerWordEdited(word, false);
+        }
         // 1 GB at 30 % load: ten views when the box is checked.
         void start() { window.startUp(1024ull * 1048576, 30); }
     };
@@ -93,7 +99,7 @@ class TestMainWindow : public QObject {
         Fixture f;
         f.start();
         f.window.state().settings.captureMode = 1;
-        f.window.state().settings.triggerWord = "XXXXXXXX 11111111 XXXXXXXX";
+        f.typeTriggerWord("XXXXXXXX 11111111 XXXXXXXX");
         f.click("go");
         QTRY_COMPARE_WITH_TIMEOUT(f.status()->text(), QString("Waiting for  Trigger"), 3000);
         QTest::qWait(300);
@@ -108,7 +114,7 @@ class TestMainWindow : public QObject {
         Fixture f;
         f.start();
         f.window.state().settings.captureMode = 2;
-        f.window.state().settings.triggerWord = "XXXXXXXX 11111111 XXXXXXXX";
+        f.typeTriggerWord("XXXXXXXX 11111111 XXXXXXXX");
         f.click("go");
         // Timer3 (200 ms at 100 MHz) lets the run force the trigger: captures complete.
         QTRY_VERIFY_WITH_TIMEOUT(f.count()->text().toInt() >= 2, 5000);
@@ -120,7 +126,7 @@ class TestMainWindow : public QObject {
         Fixture f;
         f.start();
         f.window.state().settings.captureMode = 1;
-        f.window.state().settings.triggerWord = "XXXXXXXX 11111111 XXXXXXXX";
+        f.typeTriggerWord("XXXXXXXX 11111111 XXXXXXXX");
         f.click("go");
         QTRY_COMPARE_WITH_TIMEOUT(f.status()->text(), QString("Waiting for  Trigger"), 3000);
         // What the memory size control does: a new depth and settings changed.
@@ -158,7 +164,7 @@ class TestMainWindow : public QObject {
         Fixture f;
         f.start();
         f.window.state().settings.captureMode = 1;
-        f.window.state().settings.triggerWord = "XXXXXXXX 11111111 XXXXXXXX";
+        f.typeTriggerWord("XXXXXXXX 11111111 XXXXXXXX");
         f.click("go");
         QTRY_COMPARE_WITH_TIMEOUT(f.status()->text(), QString("Waiting for  Trigger"), 3000);
         f.click("go");
