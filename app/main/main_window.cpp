@@ -31,6 +31,7 @@
 #include "main/trigger_word.h"
 #include "platform/system_info.h"
 #include "platform/tick.h"
+#include "timing/measurements.h"
 #include "timing/timing_view.h"
 #include "timing/view_model.h"
 
@@ -82,6 +83,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     hooks.checkTriggerWord = [this] { m_form2->validateTriggerWord(); };
     hooks.tick = [] { return platform::tickMs(); };
     hooks.redrawAllViews = [this] { redrawAllViews(); };
+    hooks.autoAssign = [this] { autoAssign(m_state); };
     m_run = std::make_unique<CaptureRun>(m_state, m_device, std::move(hooks));
 
     buildMenus();
@@ -164,9 +166,15 @@ void MainWindow::buildMenus() {
     connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     QMenu *units = view->addMenu("S&amples or time");
     units->setObjectName("viewsampletime");
-    item(units, "displaytime", "Display &Time");
-    item(units, "displaysample", "Display &Samples");
-    item(units, "displayFrequency", "Display &Frequency");
+    const char *unitNames[3][2] = {{"displaytime", "Display &Time"},
+                                   {"displaysample", "Display &Samples"},
+                                   {"displayFrequency", "Display &Frequency"}};
+    for (int i = 0; i < 3; ++i) {
+        QAction *a = item(units, unitNames[i][0], unitNames[i][1], true);
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i] { displayUnitItem(i); });
+    }
+    action("displaytime")->setChecked(true);
     item(view, "mnuSearch", "Search D23-D0 data");
     item(view, "munsTATE", "Group edit");
     item(view, "munsTATETIMING", "Channel/State/Timing setup");
@@ -191,8 +199,12 @@ void MainWindow::buildMenus() {
     }
     action("mnuInternal(0)")->setChecked(true);
     timing->addSeparator();
-    item(timing, "data2timing", "Data1-10 to timing by &point");
-    item(timing, "data2timingbyauto", "Data1-10 to timing by &auto");
+    QAction *byPoint = item(timing, "data2timing", "Data1-10 to timing by &point", true);
+    byPoint->setCheckable(true);
+    connect(byPoint, &QAction::triggered, this, [this] { bindingItem(false); });
+    QAction *byAuto = item(timing, "data2timingbyauto", "Data1-10 to timing by &auto", true);
+    byAuto->setCheckable(true);
+    connect(byAuto, &QAction::triggered, this, [this] { bindingItem(true); });
     timing->addSeparator();
     for (int i = 0; i < 10; ++i) {
         const QString caption = i < 9 ? QString("Timing&%1").arg(i + 1) : "Timing1&0";
@@ -284,6 +296,7 @@ void MainWindow::buildParameters() {
     ParameterHooks hooks;
     hooks.redrawAllViews = [this] { redrawAllViews(); };
     hooks.memoryDepthChanged = [this] { memoryDepthChanged(); };
+    hooks.distancesChanged = [this] { updateDistances(); };
     hooks.openParametersWindow = [this] {
         if (!action("Parameter_window")->isChecked()) {
             action("Parameter_window")->setChecked(true);
@@ -427,7 +440,15 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
 
 void MainWindow::createViews() {
     for (int k = 0; k <= m_state.highestViewIndex; ++k) {
-        auto *v = new TimingView(m_state, m_render, k);
+        ViewHooks hooks;
+        hooks.redrawAllViews = [this] { redrawAllViews(); };
+        hooks.updateDistances = [this] { updateDistances(); };
+        hooks.synchroniseTrigger = [this] { synchroniseTrigger(); };
+        hooks.openParametersWindow = [this] {
+            action("Parameter_window")->setChecked(true);
+            showParametersWindow(true);
+        };
+        auto *v = new TimingView(m_state, m_render, k, hooks);
         v->setToolTip(QString("Timing view %1").arg(k));
         QMdiSubWindow *sub = m_mdi->addSubWindow(v);
         sub->setObjectName(QString("TimingWindow(%1)").arg(k));
@@ -469,9 +490,72 @@ void MainWindow::toggleView(int k) {
     } else {
         sub->hide();
     }
-    m_mdi->tileSubWindows();
+    if (state.open) updateDistances();
     redrawAllViews();
     m_state.busy = busy;
+    applyCaptions(false, true);
+    m_mdi->tileSubWindows();
+}
+
+void MainWindow::applyCaptions(bool byAutoCommand, bool onlyChecked) {
+    std::vector<bool> checked;
+    if (onlyChecked) {
+        for (int i = 0; i <= m_state.highestViewIndex; ++i) {
+            checked.push_back(m_state.views[static_cast<size_t>(i)].open);
+        }
+    }
+    const std::vector<std::string> captions = applyCaptionRule(m_state, byAutoCommand, checked);
+    for (int i = 0; i <= m_state.highestViewIndex; ++i) {
+        if (!captions[static_cast<size_t>(i)].empty()) {
+            action(QString("munTiming(%1)").arg(i))
+                ->setText(QString::fromStdString(captions[static_cast<size_t>(i)]));
+        }
+    }
+}
+
+void MainWindow::bindingItem(bool byAuto) {
+    bool &mine = byAuto ? m_state.data2timingbyauto : m_state.data2timing;
+    bool &other = byAuto ? m_state.data2timing : m_state.data2timingbyauto;
+    mine = !mine;
+    if (mine) other = false;
+    action("data2timing")->setChecked(m_state.data2timing);
+    action("data2timingbyauto")->setChecked(m_state.data2timingbyauto);
+    applyCaptions(byAuto, false);
+    synchroniseTrigger();
+    redrawAllViews();
+}
+
+void MainWindow::displayUnitItem(int clicked) {
+    DisplayUnits units{m_state.displayTime, m_state.displaySamples, m_state.displayFrequency};
+    units = toggleUnit(units, clicked);
+    m_state.displayTime = units.time;
+    m_state.displaySamples = units.samples;
+    m_state.displayFrequency = units.frequency;
+    action("displaytime")->setChecked(units.time);
+    action("displaysample")->setChecked(units.samples);
+    action("displayFrequency")->setChecked(units.frequency);
+    updateDistances();
+}
+
+void MainWindow::updateDistances() {
+    const int current = m_state.currentView;
+    for (TimingView *v : m_views)
+        v->updateDistanceReadouts();
+    m_state.currentView = current;
+}
+
+void MainWindow::synchroniseTrigger() {
+    if (!m_state.data2timing) return;
+    const ViewState &from = m_state.views[static_cast<size_t>(m_state.currentView)];
+    for (int v = 0; v <= m_state.highestViewIndex; ++v) {
+        if (v == m_state.currentView) continue;
+        ViewState &to = m_state.views[static_cast<size_t>(v)];
+        if (m_state.triggerDelayMode)
+            to.triggerDelay = from.triggerDelay;
+        else
+            to.triggerCursor = from.triggerCursor;
+        if (TimingView *w = view(v)) w->applyState();
+    }
 }
 
 void MainWindow::redrawAllViews() {

@@ -95,6 +95,11 @@ class MainWindow : public QMainWindow {
     void triggerDelayChanged();
     void showParametersWindow(bool show);
     void clockSourceItem(const QString &name);
+    void updateDistances();
+    void synchroniseTrigger();
+    void bindingItem(bool byAuto);
+    void displayUnitItem(int clicked);
+    void applyCaptions(bool byAutoCommand, bool onlyChecked);
 
     ProgramState m_state;
     DeviceApi &m_device;

@@ -87,6 +87,8 @@ struct ProgramState {
     bool persistence = false;
     bool stateListing = false;  // munsTATEview
     uint8_t busy = 0;           // 33 while the program sets controls itself
+    uint8_t scrollGuard = 0;    // 55 cursor bar, 33 drag, 99 zoom or screen bar, 88 pass
+    bool displayTime = true, displaySamples = false, displayFrequency = false;
 
     GroupTables groups;
     std::array<std::string, kTracks> channelNames;

@@ -5,9 +5,13 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <cmath>
 
+#include "main/capture_parameters.h"
+#include "timing/measurements.h"
 #include "timing/qt_surface.h"
 #include "timing/view_model.h"
 
@@ -66,8 +70,9 @@ void MarkStrip::paintEvent(QPaintEvent *) {
     }
 }
 
-TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, QWidget *parent)
-    : QWidget(parent), m_state(state), m_render(render), m_index(index) {
+TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, ViewHooks hooks,
+                       QWidget *parent)
+    : QWidget(parent), m_state(state), m_render(render), m_index(index), m_hooks(std::move(hooks)) {
     setObjectName("sdiform1");
     setWindowTitle(QString("Timing view %1").arg(index + 1));
     setProperty("tag", QString::number(index));
@@ -129,6 +134,287 @@ TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, QW
     setMinimumSize(480, 320);
     resize(900, 520);
     initialiseLayout();
+
+    m_picture->installEventFilter(this);
+    m_marks->installEventFilter(this);
+    for (int i : {1, 2, 3, 6, 7, 8, 11})
+        m_labels[static_cast<size_t>(i)]->installEventFilter(this);
+    connect(m_hscroll3, &QScrollBar::valueChanged, this, [this](int v) { cursorBarChanged(0, v); });
+    connect(m_hscroll5, &QScrollBar::valueChanged, this, [this](int v) { cursorBarChanged(1, v); });
+    connect(m_hscroll6, &QScrollBar::valueChanged, this, [this](int v) { cursorBarChanged(2, v); });
+    // The screen and delay bars act when the thumb is let go.
+    connect(m_hscroll1, &QScrollBar::valueChanged, this, [this] {
+        if (!m_hscroll1->isSliderDown()) screenBarChanged();
+    });
+    connect(m_hscroll1, &QScrollBar::sliderReleased, this, [this] { screenBarChanged(); });
+    connect(m_hscroll7, &QScrollBar::valueChanged, this, [this] {
+        if (!m_hscroll7->isSliderDown()) delayBarChanged();
+    });
+    connect(m_hscroll7, &QScrollBar::sliderReleased, this, [this] { delayBarChanged(); });
+    connect(m_vscroll1, &QScrollBar::valueChanged, this, [this](int v) {
+        if (m_state.busy == 33) return;
+        makeCurrent();
+        m_state.views[static_cast<size_t>(m_index)].firstRow = v;
+        layoutTrackRows();
+        if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+    });
+    connect(m_combo2, &QComboBox::activated, this, [this] {
+        if (m_state.busy == 33) return;
+        makeCurrent();
+        zoomChange();
+    });
+    connect(m_combo1, &QComboBox::activated, this, [this](int i) {
+        if (m_state.busy == 33) return;
+        makeCurrent();
+        m_state.views[static_cast<size_t>(m_index)].zoomAnchor = static_cast<uint8_t>(i);
+        zoomChange();
+    });
+}
+
+void TimingView::makeCurrent() {
+    m_state.currentView = m_index;
+}
+
+float TimingView::zoomPixels() const {
+    return pixelsPerSampleOf(m_combo2->currentIndex());
+}
+
+bool TimingView::eventFilter(QObject *watched, QEvent *event) {
+    const QEvent::Type t = event->type();
+    const bool mouse =
+        t == QEvent::MouseButtonPress || t == QEvent::MouseMove || t == QEvent::MouseButtonRelease;
+    if (watched == m_picture && mouse) {
+        pictureMouse(event);
+        return true;
+    }
+    if (watched == m_marks && mouse) {
+        markMouse(event);
+        return true;
+    }
+    if (t == QEvent::MouseButtonPress) {
+        for (int i : {1, 2, 3, 6, 7, 8, 11}) {
+            if (watched == m_labels[static_cast<size_t>(i)]) {
+                labelClicked(i);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TimingView::pictureMouse(QEvent *event) {
+    auto *e = static_cast<QMouseEvent *>(event);
+    makeCurrent();
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    const double x = e->position().x();
+    const float z = zoomPixels();
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (e->button() == Qt::RightButton) {
+            if (m_hooks.openParametersWindow) m_hooks.openParametersWindow();
+            return;
+        }
+        if (e->button() != Qt::LeftButton) return;
+        m_dragTarget = catchCursor(x, view, z, m_state.triggerDelayMode);
+        if (m_dragTarget == 3) m_dragAnchor = std::round(x);
+        m_dragging = true;
+        return;
+    }
+    if (event->type() == QEvent::MouseMove) {
+        if (!m_dragging || !(e->buttons() & Qt::LeftButton)) return;
+        m_state.scrollGuard = 33;
+        if (m_dragTarget == 3) {
+            view.screenStart = draggedScreenStart(view, x, m_dragAnchor, z, view.drawingWidth);
+            m_hscroll1->setValue(view.screenStart);
+            m_labels[12]->setText(QString::number(view.screenStart));
+            m_dragAnchor = std::max(x, 0.0);
+        } else {
+            moveCursorTo(m_dragTarget, draggedCursor(view, x, z));
+            if (m_hooks.synchroniseTrigger) m_hooks.synchroniseTrigger();
+            if (m_hooks.updateDistances) m_hooks.updateDistances();
+        }
+        if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+        m_state.scrollGuard = 0;
+        return;
+    }
+    // Release
+    m_dragging = false;
+    m_dragAnchor = 0;
+    if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+}
+
+void TimingView::moveCursorTo(int cursor, int32_t position) {
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    QScrollBar *bars[3] = {m_hscroll3, m_hscroll5, m_hscroll6};
+    int32_t *positions[3] = {&view.cursorA, &view.cursorB, &view.triggerCursor};
+    *positions[cursor] = std::clamp(position, 0, std::max(view.barMax, 0));
+    const uint8_t guard = m_state.scrollGuard;
+    m_state.scrollGuard = 33;
+    bars[cursor]->setValue(*positions[cursor]);
+    m_state.scrollGuard = guard;
+    m_labels[static_cast<size_t>(6 + cursor)]->setText(QString::number(*positions[cursor]));
+}
+
+void TimingView::markMouse(QEvent *event) {
+    auto *e = static_cast<QMouseEvent *>(event);
+    makeCurrent();
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    const int x = static_cast<int>(e->position().x());
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (e->button() == Qt::RightButton) {
+            if (m_hooks.openParametersWindow) m_hooks.openParametersWindow();
+            return;
+        }
+        // Line2, Line3, Line4, then Line1: the last caught wins.
+        m_markTarget = 99;
+        const int order[4] = {1, 2, 3, 0};
+        for (int line : order) {
+            const int mx = m_last.marks[line];
+            if (mx - 3 < x && x < mx + 3) m_markTarget = line == 0 ? 3 : line - 1;
+        }
+        if (m_markTarget == 2 && m_state.triggerDelayMode) m_markTarget = 99;
+        m_markPrevious = x;
+        return;
+    }
+    if (event->type() == QEvent::MouseMove && (e->buttons() & Qt::LeftButton) &&
+        m_markTarget != 99) {
+        m_state.scrollGuard = 33;
+        const int nx = std::max(x, 0);
+        const double barMax = view.barMax;
+        if (m_markTarget == 3) {
+            double start =
+                view.screenStart + (nx - m_markPrevious) * barMax / (m_hscroll1->width() - 58);
+            const double limit = barMax - view.drawingWidth / static_cast<double>(zoomPixels());
+            if (start > limit) start = limit;
+            if (start < 0) start = 0;
+            view.screenStart = static_cast<int32_t>(start);
+            m_hscroll1->setValue(view.screenStart);
+            m_labels[12]->setText(QString::number(view.screenStart));
+        } else {
+            int32_t *positions[3] = {&view.cursorA, &view.cursorB, &view.triggerCursor};
+            const double moved = *positions[m_markTarget] +
+                                 (nx - m_markPrevious) * barMax / (m_hscroll1->width() - 48);
+            moveCursorTo(m_markTarget, static_cast<int32_t>(std::clamp(moved, 0.0, barMax)));
+        }
+        m_markPrevious = nx;
+        if (m_hooks.synchroniseTrigger) m_hooks.synchroniseTrigger();
+        if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+        if (m_hooks.updateDistances) m_hooks.updateDistances();
+        m_state.scrollGuard = 0;
+    }
+}
+
+void TimingView::cursorBarChanged(int cursor, int value) {
+    if (m_state.busy == 33) return;
+    makeCurrent();
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    int32_t *positions[3] = {&view.cursorA, &view.cursorB, &view.triggerCursor};
+    if (m_state.scrollGuard == 0) {
+        m_state.scrollGuard = 55;
+        *positions[cursor] = value;
+        m_labels[static_cast<size_t>(6 + cursor)]->setText(QString::number(value));
+        m_state.scrollGuard = 0;
+    } else if (m_state.scrollGuard == 55) {
+        m_state.scrollGuard = 0;
+    } else {
+        return;
+    }
+    if (cursor == 2 && m_hooks.synchroniseTrigger) m_hooks.synchroniseTrigger();
+    if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+    if (m_hooks.updateDistances) m_hooks.updateDistances();
+}
+
+void TimingView::screenBarChanged() {
+    if (m_state.busy == 33) return;
+    if (m_state.scrollGuard != 0 && m_state.scrollGuard != 88) return;
+    makeCurrent();
+    m_state.scrollGuard = 99;
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    if (m_combo2->currentIndex() < 1 && m_combo2->currentIndex() != 0) m_combo2->setCurrentIndex(0);
+    view.screenStart = screenFromBar(view, m_hscroll1->value(), zoomPixels());
+    m_hscroll1->setValue(view.screenStart);
+    m_labels[12]->setText(QString::number(view.screenStart));
+    if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+    m_state.scrollGuard = 0;
+}
+
+void TimingView::delayBarChanged() {
+    if (m_state.busy == 33) return;
+    makeCurrent();
+    m_state.settingsChanged = 1;
+    if (m_state.scrollGuard != 0) return;
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    view.triggerDelay = m_hscroll7->value();
+    m_labels[8]->setText("-" + QString::number(view.delayBarMax - view.triggerDelay + 256 + 28));
+    if (m_hooks.synchroniseTrigger) m_hooks.synchroniseTrigger();
+    if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+    if (m_hooks.updateDistances) m_hooks.updateDistances();
+}
+
+void TimingView::placeCursor(int cursor, int pixels) {
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    applyZoomStep(m_state, m_index, m_combo2->currentIndex());
+    const auto position = static_cast<int32_t>(view.screenStart + pixels * view.samplesPerPixel);
+    QScrollBar *bars[3] = {m_hscroll3, m_hscroll5, m_hscroll6};
+    if (position <= bars[cursor]->maximum()) bars[cursor]->setValue(position);
+}
+
+void TimingView::labelClicked(int number) {
+    if (m_state.busy == 33) return;
+    makeCurrent();
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    switch (number) {
+        case 1:
+            placeCursor(0, 20);
+            break;
+        case 2:
+            placeCursor(1, 200);
+            break;
+        case 3:
+            if (!m_state.triggerDelayMode) placeCursor(2, 400);
+            break;
+        case 6:
+        case 7:
+        case 8:
+        case 11:
+            view.zoomAnchor = static_cast<uint8_t>(number == 11 ? 4 : number - 6);
+            zoomChange();
+            break;
+        default:
+            break;
+    }
+}
+
+void TimingView::zoomChange() {
+    ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    view.drawingWidth = m_picture->width();
+    m_state.scrollGuard = 99;
+    const AnchorPlacement place = zoomWithAnchor(m_state, m_index, m_combo2->currentIndex());
+    m_hscroll1->setValue(view.screenStart);
+    m_labels[12]->setText(QString::number(view.screenStart));
+    m_state.scrollGuard = 0;
+    // Anchor 4: the cursor bars move the cursors through their handlers.
+    if (place.cursorA) m_hscroll3->setValue(*place.cursorA);
+    if (place.cursorB) m_hscroll5->setValue(*place.cursorB);
+    if (place.trigger) m_hscroll6->setValue(*place.trigger);
+    if (m_hooks.updateDistances) m_hooks.updateDistances();
+    if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+    m_state.scrollGuard = 0;
+}
+
+void TimingView::updateDistanceReadouts() {
+    const ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    const int32_t t = readoutTrigger(m_state, view);
+    DisplayUnits units{m_state.displayTime, m_state.displaySamples, m_state.displayFrequency};
+    const uint8_t code = m_state.settings.rateCode;
+    const double range = rangePeriod(code, m_state.samplePeriodPs);
+    const std::pair<int32_t, int32_t> pairs[3] = {
+        {view.cursorA, view.cursorB}, {view.cursorA, t}, {view.cursorB, t}};
+    for (int k = 0; k < 3; ++k) {
+        QLabel *l = m_labels[static_cast<size_t>(17 + k)];
+        l->setText(QString::fromStdString(distanceText(pairs[k].first, pairs[k].second, units,
+                                                       m_state.samplePeriodPs, code, range,
+                                                       l->text().toStdString())));
+    }
 }
 
 QLabel *TimingView::label(const QString &name, const QString &text, const QString &tip) {

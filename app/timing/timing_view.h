@@ -48,12 +48,21 @@ class MarkStrip : public QWidget {
     QColor m_colours[4];
 };
 
+// What a view asks of the program around it.
+struct ViewHooks {
+    std::function<void()> redrawAllViews;
+    std::function<void()> updateDistances;
+    std::function<void()> synchroniseTrigger;
+    std::function<void()> openParametersWindow;
+};
+
 // A timing view window (sdiform1): the picture with its track names and value labels,
 // the scroll bars, the cursor labels and read-outs, and the zoom selectors.
 class TimingView : public QWidget {
     Q_OBJECT
   public:
-    TimingView(ProgramState &state, RenderLibrary &render, int index, QWidget *parent = nullptr);
+    TimingView(ProgramState &state, RenderLibrary &render, int index, ViewHooks hooks = {},
+               QWidget *parent = nullptr);
 
     int index() const { return m_index; }
     // Draws the view from the program state and shows the results (draw view).
@@ -67,15 +76,30 @@ class TimingView : public QWidget {
     void clearPicture();
     PictureBox *picture() { return m_picture; }
     const DrawOutput &lastDraw() const { return m_last; }
+    // Fills Label17..Label19 from the view's positions.
+    void updateDistanceReadouts();
+    // The zoom change with anchor from the zoom list's current item.
+    void zoomChange();
 
   signals:
     void closedByUser(int index);
 
   protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
   private:
+    void makeCurrent();
+    float zoomPixels() const;
+    void pictureMouse(QEvent *event);
+    void markMouse(QEvent *event);
+    void cursorBarChanged(int cursor, int value);
+    void screenBarChanged();
+    void delayBarChanged();
+    void labelClicked(int number);
+    void placeCursor(int cursor, int pixels);
+    void moveCursorTo(int cursor, int32_t position);
     QLabel *label(const QString &name, const QString &text, const QString &tip = {});
     QScrollBar *bar(const QString &name, Qt::Orientation o, const QString &tip = {});
 
@@ -92,6 +116,12 @@ class TimingView : public QWidget {
     std::array<QLabel *, kShownTracks> m_valueA{}, m_valueB{}, m_valueT{};
     std::array<QLabel *, 20> m_labels{};  // Label1 .. Label19 by number
     DrawOutput m_last;
+    ViewHooks m_hooks;
+    int m_dragTarget = 3;
+    double m_dragAnchor = 0;
+    bool m_dragging = false;
+    int m_markTarget = 99;
+    int m_markPrevious = 0;
 };
 
 }  // namespace kv::app
