@@ -9,6 +9,7 @@
 #include "main/device_api.h"
 #include "main/memory_check.h"
 #include "main/program_state.h"
+#include "main/settings_file.h"
 #include "timing/render_library.h"
 
 class QAction;
@@ -35,6 +36,14 @@ class StartupQuestions {
     // The view-count window: whether its box is checked after OK.
     virtual bool viewCount(const MemoryCheck &check) = 0;
     virtual Detection detection(const QString &message, bool unitFound) = 0;
+    // A file dialog; an empty name means cancelled (what an unanswered one does).
+    virtual QString fileName(bool /*save*/, const QString & /*title*/,
+                             const QString & /*directory*/, const QString & /*filter*/,
+                             const QString & /*initialName*/) {
+        return {};
+    }
+    // A message box with an OK button.
+    virtual void tell(const QString & /*title*/, const QString & /*text*/) {}
 };
 
 // The questions asked with real windows.
@@ -43,6 +52,9 @@ class WindowQuestions : public StartupQuestions {
     explicit WindowQuestions(QWidget *parent) : m_parent(parent) {}
     bool viewCount(const MemoryCheck &check) override;
     Detection detection(const QString &message, bool unitFound) override;
+    QString fileName(bool save, const QString &title, const QString &directory,
+                     const QString &filter, const QString &initialName) override;
+    void tell(const QString &title, const QString &text) override;
 
   private:
     QWidget *m_parent;
@@ -66,6 +78,9 @@ class MainWindow : public QMainWindow {
     ParametersWindow *parametersWindow() const { return m_form2; }
     // Hardware detection with its message, Retry looping; Cancel starts demonstration.
     void detectHardware();
+    // Settings files: true when written; a failure is told (or, at exit, printed).
+    bool saveSettings(const QString &path, bool atExit = false);
+    void loadSettings(const QString &path, bool defaultName);
     // The one refresh entry point: every open view draws itself.
     void redrawAllViews();
     // munTiming(k): open or close view k.
@@ -100,6 +115,15 @@ class MainWindow : public QMainWindow {
     void bindingItem(bool byAuto);
     void displayUnitItem(int clicked);
     void applyCaptions(bool byAutoCommand, bool onlyChecked);
+    void buildFileCommands();
+    WindowMarks collectMarks() const;
+    void applyMarks(const WindowMarks &marks);
+    QString startupPath(const QString &name) const;
+    void loadDataFile(const QString &path);
+    bool saveDataFile(const QString &path);
+    void numberedItem(int i);
+    void saveTextTable();
+    void numberedSave(const std::string &settings, const std::string &dataFile);
 
     ProgramState m_state;
     DeviceApi &m_device;

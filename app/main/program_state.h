@@ -99,6 +99,21 @@ struct ProgramState {
 
     void setDefaultTables();
 
+    // Settings that only the settings file and their windows carry.
+    uint8_t autoSaveSetting = 0, autoLoadSetting = 0;
+    std::array<int32_t, kMaxViews> secondAdjustment{};  // "MAdjaddr"
+    std::array<uint8_t, 64> trans{};                    // the colour dialog's Trans table
+    struct SearchSlot {
+        std::string word = "XX";
+        uint8_t flag = 0;
+        std::string text = "XX";
+    };
+    std::array<SearchSlot, 4> searchSlots{};
+    uint8_t searchOption = 0;
+    std::string searchPattern = "XXXXXXXXXXXXXXXXXXXXXXXX";
+    int32_t currentGroup = 0, currentMnemonic = 0, editedView = 0;
+    std::string currentFileName;
+
     // Capture run
     uint8_t stopRequest = 0;
     uint8_t settingsChanged = 0;
