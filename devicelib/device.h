@@ -7,6 +7,7 @@
 
 #include "platform/port_io.h"
 #include "platform/usb_driver.h"
+#include "platform/usb_ids.h"
 
 namespace kv::dev {
 
@@ -30,11 +31,9 @@ inline constexpr size_t LinkKind = 1008;
 }  // namespace state
 inline constexpr size_t kFamilyOffset = 2018;
 
-struct UsbId {
-    uint16_t vendor, product;
-};
 // The vendor/product pairs of the USB device search, in search order.
-extern const std::array<UsbId, 13> kUsbIds;
+using platform::UsbId;
+inline constexpr const auto &kUsbIds = platform::kUnitUsbIds;
 
 struct StartArgs {
     uint16_t port = 0;

@@ -9,20 +9,6 @@
 
 namespace kv::dev {
 
-const std::array<UsbId, 13> kUsbIds = {{{0x05E3, 0x013C},
-                                        {0x05E3, 0x0185},
-                                        {0x05E3, 0x0181},
-                                        {0x05E3, 0x0180},
-                                        {0x05E3, 0x0182},
-                                        {0x05E3, 0x0183},
-                                        {0x05E3, 0x0184},
-                                        {0x05E3, 0x0186},
-                                        {0x05E3, 0x0187},
-                                        {0x05E3, 0x0188},
-                                        {0x05E3, 0x0189},
-                                        {0x3195, 0x0020},
-                                        {0x0010, 0x0100}}};
-
 namespace {
 
 constexpr int kDeviceNames = 127;  // device i = 0 .. 126 of a driver family

@@ -5,6 +5,7 @@
 
 #include "platform/direct_port_io.h"
 #include "platform/ppdev_port_io.h"
+#include "platform/usb_libusb.h"
 
 namespace kv::platform {
 namespace {
@@ -18,6 +19,7 @@ struct Registry {
     std::optional<SimulatedBackends> simulated;
     std::unique_ptr<PortIo> realPort;
     UsbDriver *realUsbDriver = nullptr;
+    std::unique_ptr<UsbDriver> ownUsb;
     NullPortIo nullPort;
     NullUsbDriver nullUsb;
 };
@@ -42,7 +44,12 @@ void choose() {
     } else {
         r.realPort = makeDirectPortIo();
     }
-    if (r.realUsb) r.realUsbDriver = r.realUsb();
+    if (r.realUsb) {
+        r.realUsbDriver = r.realUsb();
+    } else if (auto api = makeLibusbApi()) {
+        r.ownUsb = std::make_unique<LibusbDriver>(std::move(api));
+        r.realUsbDriver = r.ownUsb.get();
+    }
 }
 
 }  // namespace

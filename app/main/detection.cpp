@@ -1,5 +1,7 @@
 #include "main/detection.h"
 
+#include "platform/usb_libusb.h"
+
 namespace kv::app {
 
 std::string portText(uint8_t found) {
@@ -61,7 +63,12 @@ DetectionResult detectHardware(ProgramState &state, DeviceApi &device,
         default:
             break;
     }
-    r.message = first + "\r\n" + second + "\r\n\n" + portText(r.found) + connectionText(kind);
+    std::string port = portText(r.found);
+    // A unit on USB that this user may not open looks like no unit at all: say why.
+    if (!r.found && platform::usbUnitWithoutPermission()) {
+        port = "no permission to open the USB unit: install the udev rules, see README\r\n";
+    }
+    r.message = first + "\r\n" + second + "\r\n\n" + port + connectionText(kind);
     return r;
 }
 
