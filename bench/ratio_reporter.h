@@ -1,7 +1,8 @@
 #pragma once
 
 // Console output plus, at the end, the ratios of chosen benchmarks to their baselines
-// measured in the same run.
+// measured in the same run (processor time, so that load on the other core does not tilt
+// them).
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +26,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run> &runs) override {
         for (const Run &r : runs) {
             if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
-                m_times[r.benchmark_name()] = r.GetAdjustedRealTime();
+                m_times[r.benchmark_name()] = r.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);

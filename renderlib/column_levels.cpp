@@ -96,10 +96,39 @@ void avx2Columns(const uint8_t *p, long first, long d, int columns, uint8_t mask
     }
 }
 
+// With 64-byte registers a column of 201 samples takes four loads instead of seven.
+__attribute__((target("avx512bw"))) void avx512Columns(const uint8_t *p, long first, long d,
+                                                       int columns, uint8_t mask, uint8_t *out) {
+    const long n = d + 1;
+    if (n < 64) {
+        avx2Columns(p, first, d, columns, mask, out);
+        return;
+    }
+    const __m512i m = _mm512_set1_epi8(static_cast<char>(mask));
+    for (int x = 0; x < columns; ++x) {
+        const uint8_t *c = p + first + x * d;
+        __m512i all = _mm512_loadu_si512(c), any = all;
+        long k = 64;
+        for (; k + 64 <= n; k += 64) {
+            const __m512i v = _mm512_loadu_si512(c + k);
+            all = _mm512_and_si512(all, v);
+            any = _mm512_or_si512(any, v);
+        }
+        if (k < n) {
+            const __m512i v = _mm512_loadu_si512(c + n - 64);
+            all = _mm512_and_si512(all, v);
+            any = _mm512_or_si512(any, v);
+        }
+        const __mmask64 differ = _mm512_test_epi8_mask(_mm512_xor_si512(all, any), m);
+        out[x] = differ ? kColumnBoth : (c[0] & mask) ? kColumnHigh : kColumnLow;
+    }
+}
+
 using Columns = void (*)(const uint8_t *, long, long, int, uint8_t, uint8_t *);
 
 Columns choose() {
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw")) return avx512Columns;
     return __builtin_cpu_supports("avx2") ? avx2Columns : genericColumns;
 }
 

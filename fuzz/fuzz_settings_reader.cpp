@@ -1,0 +1,21 @@
+// libFuzzer target: the settings reader on arbitrary text. Built with clang when
+// KV_FUZZ=ON:
+//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKV_FUZZ=ON -DKV_BUILD_APP=OFF
+//   build-fuzz/bin/fuzz_settings_reader fuzz/corpus -max_total_time=600
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "main/settings_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static kv::app::ProgramState *state = [] {
+        auto *s = new kv::app::ProgramState;
+        s->setDefaultTables();
+        return s;
+    }();
+    kv::app::WindowMarks marks;
+    const std::string text(reinterpret_cast<const char *>(data), size);
+    kv::app::readSettings(text, size % 2 == 0, *state, marks);
+    return 0;
+}
