@@ -41,6 +41,7 @@ int main(int argc, char **argv) {
         [](const std::string &e) { std::fprintf(stderr, "%s\n", e.c_str()); });
     kv::app::MainWindow window(device, &answers);
     window.startUp(1024ull * 1048576, 30);
+    window.toggleView(1);  // two views open, both redrawn after every capture
     auto *count = window.findChild<QLineEdit *>("Text22");
 
     window.state().settings.captureMode = 1;
