@@ -54,6 +54,21 @@ QFont testFont() {
     return f;
 }
 
+struct QuietAnswers : StartupQuestions {
+    bool viewCount(const MemoryCheck &) override { return false; }
+    Detection detection(const QString &, bool) override { return Detection::Cancel; }
+};
+
+struct NoDevice : DeviceApi {
+    uint8_t findBoard1(uint16_t, uint8_t *, uint8_t *, uint8_t *, uint32_t) override { return 0; }
+    uint8_t findDemoBoard1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
+    void powerOff1(uint16_t) override {}
+    uint8_t startCapture1(const StartArgs &) override { return 1; }
+    uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
+    void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override {}
+    uint8_t endCapture1(const EndArgs &) override { return 0; }
+};
+
 }  // namespace
 
 class TestTimingView : public QObject {
@@ -136,21 +151,8 @@ class TestTimingView : public QObject {
     }
 
     void refreshScreenWipesTheCurrentViewOnly() {
-        struct Answers : StartupQuestions {
-            bool viewCount(const MemoryCheck &) override { return false; }
-            Detection detection(const QString &, bool) override { return Detection::Cancel; }
-        } answers;
-        struct NoDevice : DeviceApi {
-            uint8_t findBoard1(uint16_t, uint8_t *, uint8_t *, uint8_t *, uint32_t) override {
-                return 0;
-            }
-            uint8_t findDemoBoard1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-            void powerOff1(uint16_t) override {}
-            uint8_t startCapture1(const StartArgs &) override { return 1; }
-            uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-            void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override {}
-            uint8_t endCapture1(const EndArgs &) override { return 0; }
-        } device;
+        NoDevice device;
+        QuietAnswers answers;
         MainWindow w(device, &answers);
         w.startUp(1024ull * 1048576, 30);
         w.toggleView(1);  // both views open, both on data set 0
@@ -173,21 +175,8 @@ class TestTimingView : public QObject {
     }
 
     void closingAViewKeepsItsCursors() {
-        struct Answers : StartupQuestions {
-            bool viewCount(const MemoryCheck &) override { return false; }
-            Detection detection(const QString &, bool) override { return Detection::Cancel; }
-        } answers;
-        struct NoDevice : DeviceApi {
-            uint8_t findBoard1(uint16_t, uint8_t *, uint8_t *, uint8_t *, uint32_t) override {
-                return 0;
-            }
-            uint8_t findDemoBoard1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-            void powerOff1(uint16_t) override {}
-            uint8_t startCapture1(const StartArgs &) override { return 1; }
-            uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-            void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override {}
-            uint8_t endCapture1(const EndArgs &) override { return 0; }
-        } device;
+        NoDevice device;
+        QuietAnswers answers;
         MainWindow w(device, &answers);
         w.startUp(1024ull * 1048576, 30);
         w.state().views[0].cursorA = 333;
