@@ -634,6 +634,9 @@ void MainWindow::runStep() {
 void MainWindow::reset() {
     m_state.stopRequest = 1;
     detectHardware();
+    if (m_form2->isVisible()) m_form2->showSettings();
+    if (TimingView *v = view(m_state.currentView)) v->applyState();
+    redrawAllViews();
 }
 
 void MainWindow::openManual() {
