@@ -87,7 +87,8 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
 
     RunHooks hooks;
     hooks.setStatus = [this](const std::string &s) {
-        m_status->setText(QString::fromStdString(s));
+        const QString text = QString::fromStdString(s);
+        if (m_status->text() != text) m_status->setText(text);
     };
     hooks.setCount = [this](const std::string &s) { m_count->setText(QString::fromStdString(s)); };
     hooks.setRunPressed = [this](bool pressed) {
@@ -406,7 +407,7 @@ void MainWindow::buildTimers() {
     m_timer3 = make("Timer3");
     m_poll = new QTimer(this);
     m_poll->setObjectName("pollTimer");
-    m_poll->setInterval(2);  // a polling step every 2 ms: live window, idle processor
+    m_poll->setInterval(5);  // a polling step every 5 ms: live window, idle processor
     connect(m_poll, &QTimer::timeout, this, &MainWindow::runStep);
     connect(m_timer3, &QTimer::timeout, this, [this] { m_run->timer3Fired(); });
     connect(m_timer1, &QTimer::timeout, this, [this] { redrawAllViews(); });
