@@ -62,6 +62,7 @@ ParametersWindow::ParametersWindow(ProgramState &state, ParameterPanel &panel, Q
     m_word->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_word->setMaxLength(26);
     m_word->setText("XXXXXXXX XXXXXXXX XXXXXXXX");
+    m_word->setMinimumWidth(QFontMetrics(m_word->font()).horizontalAdvance(QString(29, 'X')));
     grid->addWidget(m_word, 6, 1, 1, 2);
     m_delayLabel = label("Label6", "Delay", 7);
     combo(6, {"NO", "YES"}, 7);

@@ -16,12 +16,13 @@ inline constexpr int kStateBlockSize = 1024;
 
 // Capture settings edited by the parameter panel and read by the capture run.
 struct CaptureSettings {
-    uint8_t threshold[4] = {60, 60, 60, 60};  // v_tshd .. v_tshd4, codes 0..80
-    uint8_t triggerChannel = 0;               // TrigCh
-    uint8_t triggerSlope[51] = {};            // TrigSlop(...)
-    uint8_t triggerWordPairs[8] = {};         // TrigWd1A .. TrigWd4B
-    uint8_t captureMode = 1;                  // 0 Single, 1 Normal, 2 Auto
-    uint8_t memoryDepthIndex = 0;             // 0 "2k", 1 "128k"
+    // v_tshd .. v_tshd4, codes 0..80; 32 is 1.4 V, the TTL switching level.
+    uint8_t threshold[4] = {32, 32, 32, 32};
+    uint8_t triggerChannel = 0;        // TrigCh
+    uint8_t triggerSlope[51] = {};     // TrigSlop(...)
+    uint8_t triggerWordPairs[8] = {};  // TrigWd1A .. TrigWd4B
+    uint8_t captureMode = 1;           // 0 Single, 1 Normal, 2 Auto
+    uint8_t memoryDepthIndex = 0;      // 0 "2k", 1 "128k"
     uint8_t rateCode = 4;
     uint8_t clockSource = 0;  // 0 internal, 1 external rising, 2 falling
     std::string triggerWord = "XXXXXXXX XXXXXXXX XXXXXXXX";
