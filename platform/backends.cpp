@@ -33,9 +33,9 @@ void choose() {
     Registry &r = registry();
     if (r.chosen) return;
     r.chosen = true;
-    const char *spec = std::getenv("KV6830_SIMULATE");
-    if (spec && *spec && r.simulator) {
-        r.simulated = r.simulator(spec);
+    const char *setting = std::getenv("KV6830_SIMULATE");
+    if (setting && *setting && r.simulator) {
+        r.simulated = r.simulator(setting);
         if (r.simulated) return;
     }
     auto ppdev = std::make_unique<PpdevPortIo>(makeLinuxPpdevSystem());

@@ -18,9 +18,9 @@ std::optional<uint16_t> parseBase(std::string_view text) {
     return static_cast<uint16_t>(value);
 }
 
-std::optional<platform::SimulatedBackends> attachFromEnvironment(std::string_view spec) {
+std::optional<platform::SimulatedBackends> attachFromEnvironment(std::string_view setting) {
     static std::unique_ptr<Simulator> simulator;
-    auto where = parseAttachment(spec);
+    auto where = parseAttachment(setting);
     if (!where) return std::nullopt;
     simulator = std::make_unique<Simulator>(*where);
     return simulator->backends();
@@ -28,27 +28,27 @@ std::optional<platform::SimulatedBackends> attachFromEnvironment(std::string_vie
 
 }  // namespace
 
-std::optional<Attachment> parseAttachment(std::string_view spec) {
+std::optional<Attachment> parseAttachment(std::string_view setting) {
     Attachment a;
-    if (spec == "none") {
+    if (setting == "none") {
         a.link = Attachment::Link::None;
         return a;
     }
-    if (spec == "usb2" || spec == "usb") return a;
-    if (spec == "usb1") {
+    if (setting == "usb2" || setting == "usb") return a;
+    if (setting == "usb1") {
         a.highSpeed = false;
         return a;
     }
-    const size_t colon = spec.find(':');
+    const size_t colon = setting.find(':');
     if (colon == std::string_view::npos) return std::nullopt;
-    const std::string_view kind = spec.substr(0, colon);
+    const std::string_view kind = setting.substr(0, colon);
     if (kind == "epp")
         a.link = Attachment::Link::Epp;
     else if (kind == "bpp")
         a.link = Attachment::Link::Bpp;
     else
         return std::nullopt;
-    auto base = parseBase(spec.substr(colon + 1));
+    auto base = parseBase(setting.substr(colon + 1));
     if (!base) return std::nullopt;
     a.base = *base;
     return a;

@@ -17,14 +17,14 @@ class RenderLibrary {
         return m_library.as<decltype(&::GetVbarData)>("GetVbarData");
     }
 
-      decltype(&::vc_savedata) saveData() {
+    decltype(&::vc_savedata) saveData() {
         return m_library.as<decltype(&::vc_savedata)>("vc_savedata");
     }
     decltype(&::vc_loaddata) loadData() {
         return m_library.as<decltype(&::vc_loaddata)>("vc_loaddata");
     }
 
-private:
+  private:
     LibraryBinding m_library;
 };
 

@@ -16,7 +16,7 @@ struct SimulatedBackends {
 
 // A simulator registers a hook that turns the text of KV6830_SIMULATE ("usb2",
 // "epp:0x378", ...) into backends; it returns nothing for text it does not understand.
-using SimulatorHook = std::optional<SimulatedBackends> (*)(std::string_view spec);
+using SimulatorHook = std::optional<SimulatedBackends> (*)(std::string_view setting);
 void registerSimulator(SimulatorHook hook);
 
 // The backends of this process, chosen at first use: an explicit override, else the

@@ -17,7 +17,7 @@ struct Attachment {
     bool highSpeed = true;
     uint16_t base = 0;
 };
-std::optional<Attachment> parseAttachment(std::string_view spec);
+std::optional<Attachment> parseAttachment(std::string_view setting);
 
 // One simulated unit with the link it is attached by.
 class Simulator {
