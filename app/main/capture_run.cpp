@@ -6,6 +6,17 @@
 
 namespace kv::app {
 
+namespace {
+
+// Positions 1 to 6 of both the start and the end: planes 0, 1, 2, 3, 4 and 6 of the set.
+void planeArguments(const CaptureArray &c, int set, intptr_t *a) {
+    const int planes[6] = {0, 1, 2, 3, 4, 6};
+    for (int i = 0; i < 6; ++i)
+        a[i] = reinterpret_cast<intptr_t>(c.plane(set, planes[i]));
+}
+
+}  // namespace
+
 CaptureRun::CaptureRun(ProgramState &state, DeviceApi &device, RunHooks hooks)
     : m_state(state), m_device(device), m_hooks(std::move(hooks)) {}
 
@@ -52,12 +63,7 @@ DeviceApi::StartArgs CaptureRun::startArguments(int set) const {
     const auto addr = [](const void *p) { return reinterpret_cast<intptr_t>(p); };
     const CaptureArray &c = s.capture;
     DeviceApi::StartArgs a{};
-    a[0] = addr(c.plane(set, 0));
-    a[1] = addr(c.plane(set, 1));
-    a[2] = addr(c.plane(set, 2));
-    a[3] = addr(c.plane(set, 3));
-    a[4] = addr(c.plane(set, 4));
-    a[5] = addr(c.plane(set, 6));
+    planeArguments(c, set, a.data());
     a[6] = 0;
     a[7] = s.portBase;
     a[8] = addr(s.selectionBlock.data());
@@ -93,12 +99,7 @@ DeviceApi::EndArgs CaptureRun::endArguments(int set) const {
     const auto addr = [](const void *p) { return reinterpret_cast<intptr_t>(p); };
     const CaptureArray &c = s.capture;
     DeviceApi::EndArgs a{};
-    a[0] = addr(c.plane(set, 0));
-    a[1] = addr(c.plane(set, 1));
-    a[2] = addr(c.plane(set, 2));
-    a[3] = addr(c.plane(set, 3));
-    a[4] = addr(c.plane(set, 4));
-    a[5] = addr(c.plane(set, 6));
+    planeArguments(c, set, a.data());
     a[6] = 0;
     a[7] = s.settings.memoryDepthIndex;
     a[8] = s.portBase;

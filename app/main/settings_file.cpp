@@ -24,6 +24,13 @@ std::string numberText(long long v) {
     return withSignBlank(v) + " ";
 }
 
+// The text without the blanks and tabs around it.
+std::string trimmed(const std::string &text) {
+    const size_t a = text.find_first_not_of(" \t");
+    if (a == std::string::npos) return {};
+    return text.substr(a, text.find_last_not_of(" \t") - a + 1);
+}
+
 std::string floatText(float v) {
     if (std::floor(v) == v && std::fabs(v) < 1e15f) return numberText(static_cast<long long>(v));
     std::ostringstream out;
@@ -65,11 +72,8 @@ class Reader {
                 long long hi = std::numeric_limits<T>::max()) {
         if (m_failed) return;
         const int line = m_line + 1;
-        std::string field = value();
+        const std::string field = trimmed(value());
         if (m_failed) return;
-        const size_t a = field.find_first_not_of(" \t");
-        const size_t b = field.find_last_not_of(" \t");
-        field = a == std::string::npos ? "" : field.substr(a, b - a + 1);
         long long parsed = 0;
         if (!field.empty()) {
             auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), parsed);
@@ -113,11 +117,8 @@ class Reader {
     void truth(bool &b) {
         if (m_failed) return;
         const int line = m_line + 1;
-        std::string field = value();
+        const std::string field = trimmed(value());
         if (m_failed) return;
-        const size_t a = field.find_first_not_of(" \t");
-        const size_t e = field.find_last_not_of(" \t");
-        field = a == std::string::npos ? "" : field.substr(a, e - a + 1);
         if (field == "True" || field == "#TRUE#" || field == "-1")
             b = true;
         else if (field == "False" || field == "#FALSE#" || field == "0")
@@ -403,10 +404,7 @@ SettingsReadResult readSettings(const std::string &text, bool defaultName, Progr
     }
     const auto flag = [&](const std::string &line, uint8_t &out) {
         long long v = 0;
-        const std::string tail = line.size() > 16 ? line.substr(16) : "";
-        const size_t a = tail.find_first_not_of(' ');
-        const size_t b = tail.find_last_not_of(' ');
-        const std::string t = a == std::string::npos ? "" : tail.substr(a, b - a + 1);
+        const std::string t = trimmed(line.size() > 16 ? line.substr(16) : "");
         auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
         if (ec != std::errc() || ptr != t.data() + t.size() || v < 0 || v > 255) return false;
         out = static_cast<uint8_t>(v);
