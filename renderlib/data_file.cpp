@@ -1,59 +1,19 @@
 #include "data_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include <vector>
+
+#include "platform/atomic_file.h"
 
 namespace kv::render {
-namespace {
-
-bool writeAll(int fd, const uint8_t *data, size_t length) {
-    while (length > 0) {
-        const ssize_t n = ::write(fd, data, length);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
 
 int32_t saveDataFile(const uint8_t *row0, int32_t length, const char *path) {
     if (!row0 || !path || !*path || length < 0) return -1;
-    // A temporary file beside the target, so the rename stays on one file system.
-    std::string temporary = std::string(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return -1;
-    // The new file gets the old one's permissions, or what a newly created file would.
-    struct stat existing {};
-    mode_t mode = 0;
-    if (::stat(path, &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        mode = ::umask(0);
-        ::umask(mode);
-        mode = 0666 & ~mode;
+    std::vector<platform::FilePart> records;
+    for (int k = 0; k < kRecords; ++k) {
+        records.push_back({row0 + k * kRowStride, static_cast<size_t>(length)});
     }
-    bool ok = ::fchmod(fd, mode) == 0;
-    for (int k = 0; k < kRecords && ok; ++k) {
-        ok = writeAll(fd, row0 + k * kRowStride, static_cast<size_t>(length));
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), path) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return -1;
-    }
-    return 0;
+    return platform::writeFileAtomically(path, records).empty() ? 0 : -1;
 }
 
 int32_t loadDataRecord(uint8_t *destination, int32_t length, const char *path, int32_t record) {

@@ -2,20 +2,15 @@
 // the two cannot disagree about the order.
 #include "main/settings_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <limits>
 #include <memory>
 #include <sstream>
 
 #include "main/number_format.h"
+#include "platform/atomic_file.h"
 
 namespace kv::app {
 namespace {
@@ -447,38 +442,7 @@ SettingsReadResult readSettings(const std::string &text, bool defaultName, Progr
 }
 
 std::string writeFileAtomically(const std::string &path, const std::string &content) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return std::strerror(errno);
-    struct stat existing {};
-    mode_t mode = 0;
-    if (::stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        mode = ::umask(0);
-        ::umask(mode);
-        mode = 0666 & ~mode;
-    }
-    std::string error;
-    const char *p = content.data();
-    size_t left = content.size();
-    if (::fchmod(fd, mode) != 0) error = std::strerror(errno);
-    while (error.empty() && left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = std::strerror(errno);
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (error.empty() && ::fsync(fd) != 0) error = std::strerror(errno);
-    if (::close(fd) != 0 && error.empty()) error = std::strerror(errno);
-    if (error.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
-        error = std::strerror(errno);
-    if (!error.empty()) ::unlink(temporary.c_str());
-    return error;
+    return platform::writeFileAtomically(path, {{content.data(), content.size()}});
 }
 
 std::string saveSettingsFile(const std::string &path, const ProgramState &s, const WindowMarks &w) {
