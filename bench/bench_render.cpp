@@ -7,12 +7,15 @@
 //    per sample - 10 columns at most, which at zoom 12 is 645 of the 1920. The *_Full
 //    cases draw all 1920 columns at zoom 12 over a record four times as long, for
 //    information.
+//  - the column fold alone, portable path against the AVX2 path, for 1920 columns of D16
+//    at zooms 8 and 12 (for information: the vector path has to earn its place).
 // The record is the simulated board's capture at 100 MHz.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "column_levels.h"
 #include "out47.h"
 #include "ratio_reporter.h"
 #include "search.h"
@@ -127,6 +130,32 @@ void BM_DrawLa_Zoom12_Full_D16(benchmark::State &st) {
     drawSingle(st, 12, 16, longRecord(), 1920);
 }
 
+using ColumnsPath = void (*)(const uint8_t *, long, long, int, uint8_t, uint8_t *);
+
+void foldColumns(benchmark::State &st, ColumnsPath path, long d) {
+    if (path == kv::render::columnLevelsAvx2 && !kv::render::avx2Available()) {
+        st.SkipWithError("no AVX2 on this processor");
+        return;
+    }
+    uint8_t out[1920];
+    for (auto _ : st) {
+        path(longRecord().plane(2), 0, d, 1920, 1, out);
+        benchmark::DoNotOptimize(out);
+    }
+}
+void BM_Fold_Zoom8_Portable(benchmark::State &st) {
+    foldColumns(st, kv::render::columnLevelsPortable, 10);
+}
+void BM_Fold_Zoom8_Avx2(benchmark::State &st) {
+    foldColumns(st, kv::render::columnLevelsAvx2, 10);
+}
+void BM_Fold_Zoom12_Portable(benchmark::State &st) {
+    foldColumns(st, kv::render::columnLevelsPortable, 200);
+}
+void BM_Fold_Zoom12_Avx2(benchmark::State &st) {
+    foldColumns(st, kv::render::columnLevelsAvx2, 200);
+}
+
 }  // namespace
 
 BENCHMARK(BM_SumThreePlanes)->Unit(benchmark::kMicrosecond);
@@ -140,6 +169,10 @@ BENCHMARK(BM_DrawLa_Zoom12_D16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawLa_Zoom12_Full_D0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawLa_Zoom12_Full_D7)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawLa_Zoom12_Full_D16)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Fold_Zoom8_Portable)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Fold_Zoom8_Avx2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Fold_Zoom12_Portable)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Fold_Zoom12_Avx2)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv) {
     return kvbench::runWithRatios(argc, argv,

@@ -1,5 +1,7 @@
 #include "data_file.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -21,6 +23,13 @@ int32_t loadDataRecord(uint8_t *destination, int32_t length, const char *path, i
     FILE *file = std::fopen(path, "r+b");
     if (!file) file = std::fopen(path, "rb");  // a read-only file still loads
     if (!file) return -1;
+    // A folder, a device or a pipe opens for reading too; only a regular file is a data
+    // file, and anything else is refused before the destination is touched.
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(file);
+        return -1;
+    }
     const long offset = static_cast<long>(record) * length;
     if (std::fseek(file, offset, SEEK_SET) == 0) {
         // A short read leaves the rest of the destination as it was.

@@ -18,7 +18,5 @@ struct ListingOutput {
 
 // Planes of the listing: row r of plane p is planes[p][r].
 void stateListing(const GroupTables &t, const uint8_t *const planes[3], const ListingOutput &out);
-void stateListingReference(const GroupTables &t, const uint8_t *const planes[3],
-                           const ListingOutput &out);
 
 }  // namespace kv::render

@@ -15,6 +15,5 @@ struct SearchArgs {
 
 // The position found, or the start position when nothing matches.
 int32_t searchSamples(const SearchArgs &a);
-int32_t searchSamplesReference(const SearchArgs &a);
 
 }  // namespace kv::render

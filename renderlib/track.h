@@ -27,9 +27,7 @@ struct TrackArgs {
 // Whether the arguments can be drawn at all (memory present, zoom index known).
 bool drawable(const TrackArgs &a);
 
-// The renderer: same primitives, in the same order, as drawTrackReference.
+// The renderer: one surface call per level change, bounded by the width.
 void drawTrack(const TrackArgs &a);
-// Written straight from the algorithm, for the tests to compare with.
-void drawTrackReference(const TrackArgs &a);
 
 }  // namespace kv::render

@@ -5,6 +5,7 @@
 
 #include "listing.h"
 #include "recorder.h"
+#include "reference.h"
 #include "search.h"
 #include "tables.h"
 #include "track.h"

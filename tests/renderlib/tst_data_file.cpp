@@ -85,6 +85,18 @@ TEST_F(DataFile, MissingFileIsRefused) {
     EXPECT_EQ(kv::render::loadDataRecord(plane.data(), -1, (dir / "none.osv").c_str(), 0), -1);
 }
 
+TEST_F(DataFile, AnythingButARegularFileIsRefusedUntouched) {
+    // A folder, a pipe and a device all open for reading; none of them is a data file.
+    const fs::path pipe = dir / "pipe.osv";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_directories(dir / "folder.osv");
+    for (const fs::path &p : {dir / "folder.osv", pipe, fs::path("/dev/zero")}) {
+        std::vector<uint8_t> plane(2048, 0xEE);
+        EXPECT_EQ(kv::render::loadDataRecord(plane.data(), 2048, p.c_str(), 0), -1) << p;
+        EXPECT_EQ(plane, std::vector<uint8_t>(2048, 0xEE)) << p;
+    }
+}
+
 TEST_F(DataFile, FailedSaveKeepsTheOldFile) {
     if (::geteuid() == 0) {
         // root writes into read-only directories; a missing directory fails for anyone.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "listing.h"
+#include "reference.h"
 #include "search.h"
 #include "tables.h"
 

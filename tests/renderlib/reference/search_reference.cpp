@@ -1,6 +1,6 @@
 // The search as the algorithm reads: skip the run under the start, then find.
 #include "groups.h"
-#include "search.h"
+#include "reference.h"
 
 namespace kv::render {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "track.h"
+#include "reference.h"
 
 namespace kv::render {
 namespace {
@@ -122,16 +122,6 @@ void busReference(const TrackArgs &a) {
 }
 
 }  // namespace
-
-bool drawable(const TrackArgs &a) {
-    if (!a.dc || !a.dc->set_pixel || !a.dc->move_to || !a.dc->line_to || !a.dc->text_out) {
-        return false;
-    }
-    if (a.zoom < 0 || a.zoom > 12 || a.width < 0) return false;
-    if (a.selector >= 30) return a.plane && a.bit >= 0 && a.bit <= 7;
-    return a.planes[0] && a.planes[1] && a.planes[2] && a.groups.base && a.groups.topBit &&
-           a.groups.bitMap;
-}
 
 void drawTrackReference(const TrackArgs &a) {
     if (!drawable(a)) return;
