@@ -1,7 +1,6 @@
 // libFuzzer target: the settings reader on arbitrary text. Built with clang when
-// KV_FUZZ=ON:
-//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKV_FUZZ=ON -DKV_BUILD_APP=OFF
-//   build-fuzz/bin/fuzz_settings_reader fuzz/corpus -max_total_time=600
+// KV_FUZZ=ON; scripts/fuzz builds and runs it:
+//   scripts/fuzz 600
 #include <cstddef>
 #include <cstdint>
 #include <string>
