@@ -342,6 +342,7 @@ void Device::forceSequence() {
 
 uint8_t Device::startCapture(const StartArgs &args) {
     if (!linkChosen() || !args.stateBlock || !args.triggerWord || !args.threshold) return 1;
+    m_transferFailed = false;
     if (m_mode == Transport::Epp || m_mode == Transport::Bpp) m_base = args.port;
     loadShadows(args.stateBlock);
     const Clock clock = decodeClock(args.rateCode, args.clockSource, args.edgeCode);

@@ -92,6 +92,10 @@ class Device {
     uint8_t endCapture(const EndArgs &args);
     uint8_t setClock(uint8_t *stateBlock, uint8_t rateCode, uint8_t clockSource, uint8_t edge);
 
+    // A unit that goes away
+    uint8_t linkStat(uint16_t port, uint8_t *stateBlock);
+    uint8_t unitsPlugged();
+
     // Inspection, for tests.
     Transport transport() const { return m_mode; }
     bool linkChosen() const { return m_writer != Writer::Unset && m_reader != Reader::Unset; }
@@ -158,6 +162,7 @@ class Device {
     Reader m_reader = Reader::Unset;
     uint16_t m_base = 0;
     int m_usbHandle = -1;
+    bool m_transferFailed = false;  // a USB request failed since linkStat or a start
     static constexpr size_t kQueueSize = 100'000;
     uint8_t m_queue[kQueueSize] = {};
     size_t m_queueCount = 0;

@@ -195,6 +195,14 @@ uint8_t SetupMemConfig(void) {
     return 1;
 }
 
+uint8_t GetLinkStat1(uint32_t port, uint8_t *, uint8_t *stateBlock) {
+    return device().linkStat(low16(port), stateBlock);
+}
+
+uint8_t UnitPlugged1(void) {
+    return device().unitsPlugged();
+}
+
 uint8_t FindDemoBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock) {
     if (!selectionBlock || !stateBlock) return 0;
     auto backends = kv::sim::demonstrationUnit().backends();

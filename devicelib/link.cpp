@@ -138,17 +138,21 @@ void Device::commitBC() {
 bool Device::usbWrite(uint8_t command, const uint8_t *data, uint32_t length, uint32_t index) {
     if (m_usbHandle < 0) return false;
     platform::UsbRegisterIo block{command, length, const_cast<uint8_t *>(data), index};
-    return usb().control(m_usbHandle, platform::usbreq::WriteRegisters, &block, sizeof block,
-                         nullptr, 0, nullptr);
+    const bool done = usb().control(m_usbHandle, platform::usbreq::WriteRegisters, &block,
+                                    sizeof block, nullptr, 0, nullptr);
+    m_transferFailed = m_transferFailed || !done;
+    return done;
 }
 
 bool Device::usbRead(uint8_t command, uint8_t *data, uint32_t length) {
     if (m_usbHandle < 0) return false;
     platform::UsbRegisterIo block{command, length, data, 0};
     size_t returned = 0;
-    return usb().control(m_usbHandle, platform::usbreq::ReadRegisters, &block, sizeof block, data,
-                         length, &returned) &&
-           returned >= length;
+    const bool done = usb().control(m_usbHandle, platform::usbreq::ReadRegisters, &block,
+                                    sizeof block, data, length, &returned) &&
+                      returned >= length;
+    m_transferFailed = m_transferFailed || !done;
+    return done;
 }
 
 void Device::flushQueue() {
@@ -184,6 +188,7 @@ size_t Device::bulkRead(uint8_t *destination, size_t length) {
         done += static_cast<size_t>(got);
         if (static_cast<size_t>(got) < chunk) break;
     }
+    m_transferFailed = m_transferFailed || done < length;
     return done;
 }
 
@@ -384,6 +389,37 @@ uint8_t Device::laPower(uint16_t portBase, bool on) {
     power(portBase, on);
     waitMs(kPowerWaitMs);
     return 1;
+}
+
+uint8_t Device::linkStat(uint16_t portBase, uint8_t *stateBlock) {
+    if (!linkChosen() || !stateBlock) return 0;
+    if (m_writer == Writer::Nothing) return 0;
+    loadShadows(stateBlock);
+    const bool armed = (m_sh.b & 0x02) != 0;
+    const auto readAsPolled = [&] {
+        m_sh.a &= 0xBF;
+        writeRegister(reg::ControlA, m_sh.a);
+        selectStatus();
+        return readStatus();
+    };
+    bool lost = false;
+    if (m_writer == Writer::UsbQueue) {
+        if (m_usbHandle >= 0 && !m_transferFailed && armed) readAsPolled();
+        lost = m_usbHandle < 0 || m_transferFailed;
+    } else if (armed) {
+        m_base = portBase;
+        lost = readAsPolled() == 0xFF;
+    } else {
+        lost = !presenceTest(portBase);
+    }
+    m_transferFailed = false;
+    storeShadows(stateBlock);
+    return lost ? 1 : 0;
+}
+
+uint8_t Device::unitsPlugged() {
+    const int n = m_usb ? m_usb->arrivals() : platform::systemUsbDriver().arrivals();
+    return static_cast<uint8_t>(n > 255 ? 255 : n < 0 ? 0 : n);
 }
 
 void Device::powerOff(uint16_t portBase) {

@@ -73,6 +73,11 @@ PortIo &portIo() {
 UsbDriver &usbDriver() {
     Registry &r = registry();
     if (r.usbOverride) return *r.usbOverride;
+    return systemUsbDriver();
+}
+
+UsbDriver &systemUsbDriver() {
+    Registry &r = registry();
     choose();
     if (r.simulated) return r.simulated->usb ? *r.simulated->usb : r.nullUsb;
     return r.realUsbDriver ? *r.realUsbDriver : r.nullUsb;

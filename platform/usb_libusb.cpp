@@ -13,10 +13,33 @@
 namespace kv::platform {
 namespace {
 
+bool isUnit(uint16_t vendor, uint16_t product);
+
 class RealLibusb final : public LibusbApi {
   public:
-    explicit RealLibusb(libusb_context *context) : m_context(context) {}
-    ~RealLibusb() override { libusb_exit(m_context); }
+    explicit RealLibusb(libusb_context *context) : m_context(context) {
+        // Where the system tells of devices coming and going, count the units that arrive.
+        if (libusb_has_capability(LIBUSB_CAP_HAS_HOTPLUG)) {
+            m_hotplugOn = libusb_hotplug_register_callback(
+                              m_context, LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED,
+                              static_cast<libusb_hotplug_flag>(0), LIBUSB_HOTPLUG_MATCH_ANY,
+                              LIBUSB_HOTPLUG_MATCH_ANY, LIBUSB_HOTPLUG_MATCH_ANY,
+                              &RealLibusb::arrived, this, &m_hotplug) == LIBUSB_SUCCESS;
+        }
+    }
+    ~RealLibusb() override {
+        if (m_hotplugOn) libusb_hotplug_deregister_callback(m_context, m_hotplug);
+        libusb_exit(m_context);
+    }
+
+    int arrivals() override {
+        if (!m_hotplugOn) return 0;
+        timeval none{0, 0};
+        libusb_handle_events_timeout_completed(m_context, &none, nullptr);
+        const int n = m_arrivals;
+        m_arrivals = 0;
+        return n;
+    }
 
     std::vector<Device> devices() override {
         std::vector<Device> out;
@@ -65,6 +88,15 @@ class RealLibusb final : public LibusbApi {
     }
 
   private:
+    static int LIBUSB_CALL arrived(libusb_context *, libusb_device *device, libusb_hotplug_event,
+                                   void *user) {
+        libusb_device_descriptor d{};
+        if (libusb_get_device_descriptor(device, &d) == 0 && isUnit(d.idVendor, d.idProduct)) {
+            ++static_cast<RealLibusb *>(user)->m_arrivals;
+        }
+        return 0;  // stay registered
+    }
+
     static void bulkEndpoint(libusb_device *device, Device &dev) {
         libusb_config_descriptor *config = nullptr;
         if (libusb_get_active_config_descriptor(device, &config) != 0 || !config) return;
@@ -89,6 +121,9 @@ class RealLibusb final : public LibusbApi {
 
     libusb_context *m_context;
     std::vector<Device> m_previous;
+    libusb_hotplug_callback_handle m_hotplug = 0;
+    bool m_hotplugOn = false;
+    int m_arrivals = 0;
 };
 
 bool isUnit(uint16_t vendor, uint16_t product) {

@@ -1,7 +1,10 @@
 #include "simunit/attach.h"
 
 #include <charconv>
+#include <cstdio>
 #include <string>
+
+#include "platform/tick.h"
 
 namespace kv::sim {
 namespace {
@@ -18,17 +21,7 @@ std::optional<uint16_t> parseBase(std::string_view text) {
     return static_cast<uint16_t>(value);
 }
 
-std::optional<platform::SimulatedBackends> attachFromEnvironment(std::string_view setting) {
-    static std::unique_ptr<Simulator> simulator;
-    auto where = parseAttachment(setting);
-    if (!where) return std::nullopt;
-    simulator = std::make_unique<Simulator>(*where);
-    return simulator->backends();
-}
-
-}  // namespace
-
-std::optional<Attachment> parseAttachment(std::string_view setting) {
+std::optional<Attachment> parsePlace(std::string_view setting) {
     Attachment a;
     if (setting == "none") {
         a.link = Attachment::Link::None;
@@ -54,7 +47,87 @@ std::optional<Attachment> parseAttachment(std::string_view setting) {
     return a;
 }
 
+std::optional<uint32_t> parseCount(std::string_view text) {
+    uint32_t value = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// One fault option; false when it is not known or its value is not a number.
+bool applyOption(std::string_view option, Attachment &a) {
+    const size_t equals = option.find('=');
+    const std::string_view name = option.substr(0, equals);
+    if (equals == std::string_view::npos) {
+        if (name == "short-reads")
+            a.faults.shortBulkBy = 512;
+        else if (name == "unpowered")
+            a.faults.unpowered = true;
+        else if (name == "never-trigger")
+            a.faults.neverTrigger = true;
+        else
+            return false;
+        return true;
+    }
+    const auto value = parseCount(option.substr(equals + 1));
+    if (!value) return false;
+    if (name == "unplug-after")
+        a.unplugAfterMs = *value;
+    else if (name == "replug-after")
+        a.replugAfterMs = *value;
+    else if (name == "fail-from" && *value <= 0x7FFFFFFF)
+        a.faults.usbFailFrom = static_cast<int>(*value);
+    else
+        return false;
+    return true;
+}
+
+std::optional<platform::SimulatedBackends> attachFromEnvironment(std::string_view setting) {
+    static std::unique_ptr<Simulator> simulator;
+    std::string why;
+    auto where = parseAttachment(setting, &why);
+    if (!where) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        return std::nullopt;
+    }
+    simulator = std::make_unique<Simulator>(*where);
+    return simulator->backends();
+}
+
+}  // namespace
+
+std::optional<Attachment> parseAttachment(std::string_view setting, std::string *error) {
+    const auto fail = [&](const std::string &why) -> std::optional<Attachment> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    const size_t comma = setting.find(',');
+    auto a = parsePlace(setting.substr(0, comma));
+    if (!a) {
+        return fail("KV6830_SIMULATE: unknown place \"" + std::string(setting.substr(0, comma)) +
+                    "\" (use usb2, usb1, epp:0x378, epp:0x278, bpp:0x278, bpp:0x378, bpp:0x3BC "
+                    "or none)");
+    }
+    std::string_view rest = comma == std::string_view::npos ? "" : setting.substr(comma + 1);
+    while (comma != std::string_view::npos) {
+        const size_t next = rest.find(',');
+        const std::string_view option = rest.substr(0, next);
+        if (a->link == Attachment::Link::None || !applyOption(option, *a)) {
+            return fail("KV6830_SIMULATE: unknown option \"" + std::string(option) +
+                        "\" (use unplug-after=MS, replug-after=MS, fail-from=N, short-reads, "
+                        "unpowered or never-trigger)");
+        }
+        if (next == std::string_view::npos) break;
+        rest = rest.substr(next + 1);
+    }
+    return a;
+}
+
 Simulator::Simulator(const Attachment &where) {
+    m_unit.faults() = where.faults;
+    const uint32_t now = platform::tickMs();
+    if (where.unplugAfterMs) m_unit.faults().unplugAt = now + *where.unplugAfterMs;
+    if (where.replugAfterMs) m_unit.faults().replugAt = now + *where.replugAfterMs;
     if (where.link == Attachment::Link::None) return;  // no unit anywhere
     if (where.link == Attachment::Link::Usb) {
         UsbIdentity identity;

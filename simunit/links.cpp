@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/tick.h"
 #include "platform/unit_registers.h"
 
 namespace kv::sim {
 namespace {
 
 constexpr uint8_t kSupply = 0x04;
-constexpr int kHandle = 1;
 
 }  // namespace
 
@@ -17,11 +17,20 @@ SimParallelPort::SimParallelPort(Unit &unit, uint16_t base, ParallelMode mode)
     : m_unit(unit), m_base(base), m_mode(mode) {}
 
 bool SimParallelPort::powered() const {
-    return (m_control & kSupply) && !m_unit.faults().absent && !m_unit.faults().unpowered;
+    return (m_control & kSupply) && !m_unit.faults().absent && !m_unit.faults().unpowered &&
+           !m_cableOut;
+}
+
+// The cable carries the supply: a unit plugged in again starts from power-up.
+void SimParallelPort::followCable() {
+    const bool out = m_unit.faults().disconnected(platform::tickMs());
+    if (m_cableOut && !out) m_unit.reset();
+    m_cableOut = out;
 }
 
 void SimParallelPort::out(uint16_t port, uint8_t value) {
     if (port < m_base || port > m_base + 4) return;
+    followCable();
     switch (port - m_base) {
         case reg::PortData:
             m_data = value;
@@ -47,6 +56,7 @@ void SimParallelPort::out(uint16_t port, uint8_t value) {
 
 uint8_t SimParallelPort::in(uint16_t port) {
     if (port < m_base || port > m_base + 4) return 0xFF;
+    followCable();
     switch (port - m_base) {
         case reg::PortData:
             if (m_control & 0x20) return m_driving ? m_driven : 0xFF;  // reversed, floating
@@ -86,28 +96,52 @@ void SimParallelPort::controlWritten(uint8_t before, uint8_t after) {
 
 SimUsbDriver::SimUsbDriver(Unit &unit, UsbIdentity identity) : m_unit(unit), m_identity(identity) {}
 
+// A pulled cable ends every open handle; the unit plugged in again starts from power-up
+// and has to be opened anew.
+bool SimUsbDriver::unplugged() {
+    const bool out = m_unit.faults().disconnected(platform::tickMs());
+    if (out && m_open > 0) {
+        m_open = 0;
+        ++m_handle;  // handles of before the pull stay dead
+    }
+    if (m_cableOut && !out) {
+        m_unit.reset();
+        ++m_arrivals;
+    }
+    m_cableOut = out;
+    return out;
+}
+
+int SimUsbDriver::arrivals() {
+    unplugged();
+    const int n = m_arrivals;
+    m_arrivals = 0;
+    return n;
+}
+
 bool SimUsbDriver::failing() {
+    if (unplugged()) return true;
     const int n = m_requests++;
     const int from = m_unit.faults().usbFailFrom;
     return from >= 0 && n >= from;
 }
 
 int SimUsbDriver::open(platform::UsbFamily, int index) {
-    if (m_unit.faults().absent || index != 0) return -1;
+    if (m_unit.faults().absent || index != 0 || unplugged()) return -1;
     const int from = m_unit.faults().usbFailFrom;
     if (from >= 0 && m_requests >= from) return -1;  // unplugged
     ++m_open;
-    return kHandle;
+    return m_handle;
 }
 
 void SimUsbDriver::close(int handle) {
-    if (handle == kHandle && m_open > 0) --m_open;
+    if (handle == m_handle && m_open > 0) --m_open;
 }
 
 bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inLength, void *out,
                            size_t outLength, size_t *returned) {
     if (returned) *returned = 0;
-    if (handle != kHandle || m_open == 0 || failing()) return false;
+    if (handle != m_handle || m_open == 0 || failing()) return false;
     switch (code) {
         case platform::usbreq::StillImageIdentity: {
             if (!out || outLength < 4) return false;
@@ -205,7 +239,7 @@ bool SimUsbDriver::readRequest(const platform::UsbRegisterIo &block, void *out, 
 }
 
 long SimUsbDriver::read(int handle, void *buffer, size_t length) {
-    if (handle != kHandle || m_open == 0 || !buffer || failing()) return -1;
+    if (handle != m_handle || m_open == 0 || !buffer || failing()) return -1;
     size_t n = std::min<size_t>(length, m_bulkLength);
     const auto shortBy = static_cast<size_t>(std::max(0, m_unit.faults().shortBulkBy));
     n = n > shortBy ? n - shortBy : 0;

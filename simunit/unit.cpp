@@ -21,6 +21,12 @@ bool fell(uint8_t before, uint8_t after, uint8_t bit) {
 
 }  // namespace
 
+bool Faults::disconnected(uint32_t now) const {
+    if (cableOut) return true;
+    if (!unplugAt || !platform::tickReached(now, *unplugAt)) return false;
+    return !replugAt || !platform::tickReached(now, *replugAt);
+}
+
 Unit::Unit() {
     reset();
 }

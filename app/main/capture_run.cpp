@@ -1,12 +1,19 @@
 #include "main/capture_run.h"
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "main/number_format.h"
 
 namespace kv::app {
 
 namespace {
+
+// How often a run asks whether the unit still answers, and how many answers in a row
+// that it does not end the run: a pulled cable is reported within half a second.
+constexpr uint32_t kWatchEveryMs = 200;
+constexpr int kGoneAfter = 2;
 
 // Positions 1 to 6 of both the start and the end: planes 0, 1, 2, 3, 4 and 6 of the set.
 void planeArguments(const CaptureArray &c, int set, intptr_t *a) {
@@ -158,6 +165,8 @@ void CaptureRun::begin() {
     m_state.depthByte = cs.memoryDepthIndex;
     m_target = targetDataSet();
     m_device.startCapture1(startArguments(m_target));
+    m_unanswered = 0;
+    m_nextWatch = m_hooks.tick ? m_hooks.tick() + kWatchEveryMs : 0;
     poll();
     m_state.settingsChanged = 0;
     m_state.stopRequest = 0;
@@ -178,6 +187,10 @@ bool CaptureRun::step() {
             begin();
             [[fallthrough]];
         case Phase::PreTrigger:
+            if (unitGone()) {
+                loseUnit();
+                return false;
+            }
             if (m_status == 0 && !interrupted()) {
                 poll();
                 if (m_hooks.setStatus) m_hooks.setStatus("Filling pre_Trigger");
@@ -188,6 +201,10 @@ bool CaptureRun::step() {
             m_phase = Phase::Waiting;
             [[fallthrough]];
         case Phase::Waiting:
+            if (unitGone()) {
+                loseUnit();
+                return false;
+            }
             if (m_status == 4 && !interrupted()) {
                 if (m_state.settings.captureMode == 2 && m_state.autoTimeout == 1) forceTrigger();
                 poll();
@@ -197,6 +214,10 @@ bool CaptureRun::step() {
             m_phase = Phase::PostTrigger;
             [[fallthrough]];
         case Phase::PostTrigger:
+            if (unitGone()) {
+                loseUnit();
+                return false;
+            }
             if (m_status != 3 && !interrupted()) {
                 poll();
                 if (m_status == 4 && m_state.settings.captureMode == 2 &&
@@ -225,7 +246,10 @@ void CaptureRun::finish() {
         s.readFlags = {1, 1, 1};
         const int32_t length = s.settings.recordLength();
         s.planeLengths = {length, length, length};
-        m_device.endCapture1(endArguments(m_target));
+        if (!endCaptureKept()) {
+            loseUnit();
+            return;
+        }
     }
     if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
     if (s.numberedSaveChecked && s.saveCounter != s.saveLimit) {
@@ -251,6 +275,45 @@ void CaptureRun::finish() {
         m_phase = Phase::Begin;
     else
         end();
+}
+
+// Asked every kWatchEveryMs while the run waits on the unit.
+bool CaptureRun::unitGone() {
+    if (!m_hooks.tick) return false;
+    const uint32_t now = m_hooks.tick();
+    if (static_cast<int32_t>(now - m_nextWatch) < 0) return false;
+    m_nextWatch = now + kWatchEveryMs;
+    const bool answers = m_device.getLinkStat1(m_state.portBase, m_state.selectionBlock.data(),
+                                               m_state.stateBlock.data()) == 0;
+    m_unanswered = answers ? 0 : m_unanswered + 1;
+    return m_unanswered >= kGoneAfter;
+}
+
+// Reads the capture into the target data set, or, when the unit went away during the
+// read-out, leaves the data set as it was before: a data set is never half old, half new.
+bool CaptureRun::endCaptureKept() {
+    ProgramState &s = m_state;
+    const auto length = static_cast<size_t>(s.settings.recordLength());
+    std::vector<uint8_t> before(3 * length);
+    for (int p = 0; p < 3; ++p)
+        std::memcpy(before.data() + p * length, s.capture.plane(m_target, p), length);
+    const auto offsets = s.triggerOffsets;
+    m_device.endCapture1(endArguments(m_target));
+    if (m_device.getLinkStat1(s.portBase, s.selectionBlock.data(), s.stateBlock.data()) == 0) {
+        return true;
+    }
+    for (int p = 0; p < 3; ++p)
+        std::memcpy(s.capture.plane(m_target, p), before.data() + p * length, length);
+    s.triggerOffsets = offsets;
+    return false;
+}
+
+void CaptureRun::loseUnit() {
+    m_status = 0;
+    m_state.stopRequest = 1;
+    end();
+    if (m_hooks.setStatus) m_hooks.setStatus(kUnitGoneText);
+    if (m_hooks.unitLost) m_hooks.unitLost(kUnitGoneText);
 }
 
 void CaptureRun::end() {

@@ -19,8 +19,13 @@ struct RunHooks {
     std::function<void()> checkTriggerWord;  // the Parameters window's check
     std::function<void()> autoAssign;        // data-to-timing by auto
     std::function<void(const std::string &, const std::string &)> numberedSave;  // cfg, osv
-    std::function<uint32_t()> tick;  // the millisecond tick
+    std::function<uint32_t()> tick;                     // the millisecond tick
+    std::function<void(const std::string &)> unitLost;  // the message for the user
 };
+
+// Shown when a run finds that the unit no longer answers.
+inline constexpr const char *kUnitGoneText =
+    "The unit no longer answers: check the cable and the supply, then Timing > Reset";
 
 // The capture run as a state machine: every polling step of a run is one call of step(),
 // made by a short timer, so the window stays live between steps. Stop, a settings change
@@ -60,6 +65,9 @@ class CaptureRun {
     void finish();
     void end();
     bool interrupted() const;
+    bool unitGone();
+    void loseUnit();
+    bool endCaptureKept();
 
     ProgramState &m_state;
     DeviceApi &m_device;
@@ -68,6 +76,8 @@ class CaptureRun {
     uint8_t m_status = 0;
     int m_target = 0;
     uint8_t m_condition = 1;
+    uint32_t m_nextWatch = 0;  // tick of the next question whether the unit answers
+    int m_unanswered = 0;      // answers in a row that the unit is gone
 };
 
 }  // namespace kv::app

@@ -67,6 +67,17 @@ DetectionResult detectHardware(ProgramState &state, DeviceApi &device,
     // A unit on USB that this user may not open looks like no unit at all: say why.
     if (!r.found && platform::usbUnitWithoutPermission()) {
         port = "no permission to open the USB unit: install the udev rules, see README\r\n";
+    } else if (!r.found) {
+        // A port that is there but no unit behind it: most often a unit without supply.
+        const uint8_t ports = device.prtDect();
+        std::string bases;
+        for (const auto &[bit, base] : {std::pair{2, "378"}, {4, "278"}, {1, "3BC"}}) {
+            if (ports & bit) bases += (bases.empty() ? "" : ", ") + std::string(base);
+        }
+        if (!bases.empty()) {
+            port = "no unit answers on the parallel port at " + bases +
+                   ": check that the unit has its supply and that its cable is in\r\n";
+        }
     }
     r.message = first + "\r\n" + second + "\r\n\n" + port + connectionText(kind);
     return r;

@@ -67,4 +67,19 @@ uint8_t LibraryDevice::endCapture1(const EndArgs &a) {
              slot<int32_t *>(a[26]), a[27]);
 }
 
+uint8_t LibraryDevice::getLinkStat1(uint16_t port, uint8_t *selection, uint8_t *state) {
+    auto f = m_library.as<decltype(&::GetLinkStat1)>("GetLinkStat1");
+    return f ? f(port, selection, state) : 0;
+}
+
+uint8_t LibraryDevice::unitPlugged1() {
+    auto f = m_library.as<decltype(&::UnitPlugged1)>("UnitPlugged1");
+    return f ? f() : 0;
+}
+
+uint8_t LibraryDevice::prtDect() {
+    auto f = m_library.as<decltype(&::prt_dect)>("prt_dect");
+    return f ? f() : 0;
+}
+
 }  // namespace kv::app

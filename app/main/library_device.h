@@ -18,6 +18,9 @@ class LibraryDevice final : public DeviceApi {
     uint8_t getTrigStat1(uint16_t port, uint8_t *selection, uint8_t *state) override;
     void forceTrigger1(uint16_t port, uint8_t *selection, uint8_t *state) override;
     uint8_t endCapture1(const EndArgs &args) override;
+    uint8_t getLinkStat1(uint16_t port, uint8_t *selection, uint8_t *state) override;
+    uint8_t unitPlugged1() override;
+    uint8_t prtDect() override;
 
   private:
     LibraryBinding m_library;

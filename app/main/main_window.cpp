@@ -70,6 +70,10 @@ void WindowQuestions::tell(const QString &title, const QString &text) {
     QMessageBox::information(m_parent, title, text);
 }
 
+bool WindowQuestions::ask(const QString &title, const QString &text) {
+    return QMessageBox::question(m_parent, title, text) == QMessageBox::Yes;
+}
+
 MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *parent)
     : QMainWindow(parent), m_device(device), m_render([this](const std::string &why) {
           QMessageBox::critical(this, "KV-6830", QString::fromStdString(why));
@@ -101,6 +105,10 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     hooks.autoAssign = [this] { autoAssign(m_state); };
     hooks.numberedSave = [this](const std::string &settings, const std::string &dataFile) {
         numberedSave(settings, dataFile);
+    };
+    hooks.unitLost = [this](const std::string &text) {
+        m_unitLost = true;
+        m_questions->tell("KV-6830", QString::fromStdString(text));
     };
     m_run = std::make_unique<CaptureRun>(m_state, m_device, std::move(hooks));
 
@@ -390,6 +398,21 @@ void MainWindow::buildTimers() {
     connect(m_timer3, &QTimer::timeout, this, [this] { m_run->timer3Fired(); });
     connect(m_timer1, &QTimer::timeout, this, [this] { redrawAllViews(); });
     connect(m_timer2, &QTimer::timeout, this, [this] { redrawAllViews(); });
+    m_plugWatch = new QTimer(this);
+    m_plugWatch->setObjectName("plugWatch");
+    m_plugWatch->setInterval(1000);
+    connect(m_plugWatch, &QTimer::timeout, this, &MainWindow::offerPluggedUnit);
+    m_plugWatch->start();
+}
+
+// A unit plugged in while none works (none found, demonstration, or gone during a run):
+// offer to detect it.
+void MainWindow::offerPluggedUnit() {
+    if (m_run->active() || m_device.unitPlugged1() == 0) return;
+    if (m_state.hardwarePresent && !m_unitLost) return;
+    if (m_questions->ask("Reset Hardware", "A KV-6830 unit was plugged in. Detect it now?")) {
+        reset();
+    }
 }
 
 void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
@@ -474,6 +497,7 @@ void MainWindow::runStep() {
 
 void MainWindow::reset() {
     m_state.stopRequest = 1;
+    m_unitLost = false;
     detectHardware();
     if (m_form2->isVisible()) m_form2->showSettings();
     if (TimingView *v = view(m_state.currentView)) v->applyState();

@@ -44,6 +44,8 @@ class StartupQuestions {
     }
     // A message box with an OK button.
     virtual void tell(const QString & /*title*/, const QString & /*text*/) {}
+    // A question with Yes and No; unanswered is No.
+    virtual bool ask(const QString & /*title*/, const QString & /*text*/) { return false; }
 };
 
 // The questions asked with real windows.
@@ -55,6 +57,7 @@ class WindowQuestions : public StartupQuestions {
     QString fileName(bool save, const QString &title, const QString &directory,
                      const QString &filter, const QString &initialName) override;
     void tell(const QString &title, const QString &text) override;
+    bool ask(const QString &title, const QString &text) override;
 
   private:
     QWidget *m_parent;
@@ -103,6 +106,7 @@ class MainWindow : public QMainWindow {
     void openWebsite();
     void about();
     void reset();
+    void offerPluggedUnit();
     void createViews();
     void refreshScreen();
     void buildParameters();
@@ -144,6 +148,8 @@ class MainWindow : public QMainWindow {
     QTimer *m_timer2 = nullptr;
     QTimer *m_timer3 = nullptr;
     QTimer *m_poll = nullptr;
+    QTimer *m_plugWatch = nullptr;
+    bool m_unitLost = false;  // a run found that the unit no longer answers
     bool m_shutDown = false;
 };
 

@@ -129,6 +129,35 @@ KV68_API int32_t GetBufLenFull(const int32_t *table, uint32_t index);
 KV68_API void SetBufLenFull(int32_t *table, uint32_t index, int32_t value);
 KV68_API uint8_t SetupMemConfig(void);
 
+/* ---- A unit that goes away ----
+ *
+ * The register protocol has no way for the unit to say that it is gone: a USB unit that
+ * is unplugged makes every request fail (GetTrigStat then reports 1, "trigger seen,
+ * filling", for ever), and a parallel port with no powered unit behind it reads 0xFF.
+ * These two calls let a caller notice it; the other entry points behave as before.
+ *
+ * GetLinkStat1 (same arguments as GetTrigStat1) returns 0 while the unit answers and 1
+ * when it no longer does:
+ *  - on USB, when a request to the unit has failed since the previous GetLinkStat1 or
+ *    StartCapture1 (the unit's device is gone, or a transfer failed or came back short),
+ *    or when no unit is open. While a run is armed (control register B bit 1 in the
+ *    state block's shadow) and nothing has failed, it asks once: clears A bit 6 and
+ *    reads the status register, as GetTrigStat1 does.
+ *  - on EPP and BPP, while a run is armed: the status register, read as GetTrigStat1
+ *    reads it, is 0xFF, a value the unit never gives (its bit 7 and bits 0..3 are always
+ *    clear). With no run armed (after EndCapture1): the presence loop-back test of
+ *    FindBoard (B bit 7 low must read status bit 6 low, high must read it high), without
+ *    switching the supply; it leaves read-out mode.
+ *  - 0 when no link has been chosen, and in demonstration mode while the simulated unit
+ *    answers.
+ * It loads and stores the shadows of the state block like GetTrigStat1.
+ *
+ * UnitPlugged1 returns the number of units of the recognised vendor/product pairs that
+ * have been plugged in on USB since its previous call, from the system's hot-plug
+ * events; 0 where the system has none. It never touches the unit. */
+KV68_API uint8_t GetLinkStat1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock);
+KV68_API uint8_t UnitPlugged1(void);
+
 /* ---- Demonstration ---- */
 
 /* Attaches the simulated demonstration unit (on USB 2.0) as this library's link, as

@@ -60,6 +60,7 @@ class RecordingUsb : public kv::platform::UsbDriver {
                  size_t outLength, size_t *returned) override;
     long read(int handle, void *buffer, size_t length) override;
     void close(int handle) override;
+    int arrivals() override { return m_inner->arrivals(); }
 
     // Requests other than open and close.
     size_t requestCount() const;

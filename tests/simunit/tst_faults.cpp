@@ -112,3 +112,27 @@ TEST(SimulatedFaults, SignalsThatNeverMeetTheTrigger) {
     EXPECT_EQ(host.status() & 0x30, 0x10);  // complete
     kv::platform::setTickSource(previous);
 }
+
+TEST(FaultOptions, ChosenWhereTheUnitIsAttached) {
+    std::string why;
+    auto a =
+        kv::sim::parseAttachment("usb2,unplug-after=3000,replug-after=8000,fail-from=40", &why);
+    ASSERT_TRUE(a) << why;
+    EXPECT_EQ(a->link, kv::sim::Attachment::Link::Usb);
+    EXPECT_EQ(a->unplugAfterMs, 3000u);
+    EXPECT_EQ(a->replugAfterMs, 8000u);
+    EXPECT_EQ(a->faults.usbFailFrom, 40);
+    a = kv::sim::parseAttachment("epp:0x378,unpowered,never-trigger,short-reads");
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->base, 0x378);
+    EXPECT_TRUE(a->faults.unpowered);
+    EXPECT_TRUE(a->faults.neverTrigger);
+    EXPECT_GT(a->faults.shortBulkBy, 0);
+    // Unknown options and values are refused with the reason; so is a fault for no unit.
+    for (const char *bad : {"usb2,unplug", "usb2,unplug-after=soon", "usb2,unplug-after=-5",
+                            "usb2,", "none,unpowered", "usb3", "epp:0x378,fail-from=1x"}) {
+        why.clear();
+        EXPECT_FALSE(kv::sim::parseAttachment(bad, &why)) << bad;
+        EXPECT_NE(why.find("KV6830_SIMULATE: unknown"), std::string::npos) << bad << ": " << why;
+    }
+}

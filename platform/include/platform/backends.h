@@ -24,6 +24,9 @@ void registerSimulator(SimulatorHook hook);
 // port instructions where permitted; USB through the registered real driver).
 PortIo &portIo();
 UsbDriver &usbDriver();
+// The USB driver of the system (or of KV6830_SIMULATE), whatever override is in place:
+// where units are plugged in even while the demonstration unit stands in.
+UsbDriver &systemUsbDriver();
 
 // Overrides for tests and the demonstration mode; nullptr returns to the default choice.
 void overridePortIo(PortIo *port);

@@ -41,6 +41,9 @@ class UsbDriver {
     // Returns the number of bytes read, or -1 on failure.
     virtual long read(int handle, void *buffer, size_t length) = 0;
     virtual void close(int handle) = 0;
+    // How many units of the recognised vendor/product pairs have been plugged in since
+    // the previous call; 0 where the system cannot tell.
+    virtual int arrivals() { return 0; }
 };
 
 // No USB devices at all.

@@ -35,6 +35,9 @@ class LibusbApi {
     virtual int bulkIn(void *handle, uint8_t endpoint, uint8_t *data, int length, int *transferred,
                        unsigned timeoutMs) = 0;
     virtual int clearHalt(void *handle, uint8_t endpoint) = 0;
+    // Units of the recognised pairs plugged in since the previous call (hot-plug events
+    // handled without waiting); 0 where the system has no hot-plug support.
+    virtual int arrivals() { return 0; }
 };
 
 // The real libusb, one context for the process; nothing when libusb cannot start.
@@ -56,6 +59,7 @@ class LibusbDriver final : public UsbDriver {
                  size_t outLength, size_t *returned) override;
     long read(int handle, void *buffer, size_t length) override;
     void close(int handle) override;
+    int arrivals() override { return m_api ? m_api->arrivals() : 0; }
 
     // Whether the last search met a unit it was not allowed to open.
     bool accessDenied() const { return m_accessDenied; }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/backends.h"
@@ -11,13 +12,18 @@
 namespace kv::sim {
 
 // Where a simulated unit is attached: "usb2", "usb1", "epp:0x378", "bpp:0x278", ...;
-// "none" stands for a machine with no unit and no ports at all.
+// "none" stands for a machine with no unit and no ports at all. Faults follow after
+// commas: "usb2,unplug-after=3000,replug-after=8000", "epp:0x378,unpowered", ...
 struct Attachment {
     enum class Link { Usb, Epp, Bpp, None } link = Link::Usb;
     bool highSpeed = true;
     uint16_t base = 0;
+    Faults faults;
+    // Milliseconds after the unit is attached at which its cable is pulled and put back.
+    std::optional<uint32_t> unplugAfterMs, replugAfterMs;
 };
-std::optional<Attachment> parseAttachment(std::string_view setting);
+// Nothing, with the reason in `error` (may be null), for a setting it does not know.
+std::optional<Attachment> parseAttachment(std::string_view setting, std::string *error = nullptr);
 
 // One simulated unit with the link it is attached by.
 class Simulator {

@@ -28,6 +28,7 @@ class SimParallelPort final : public platform::PortIo {
 
   private:
     void controlWritten(uint8_t before, uint8_t after);
+    void followCable();
 
     Unit &m_unit;
     uint16_t m_base;
@@ -35,6 +36,7 @@ class SimParallelPort final : public platform::PortIo {
     uint8_t m_data = 0;
     uint8_t m_control = 0;
     uint8_t m_address = 0;
+    bool m_cableOut = false;
     bool m_driving = false;  // the unit drives the data lines (BPP read)
     uint8_t m_driven = 0xFF;
 };
@@ -55,6 +57,7 @@ class SimUsbDriver final : public platform::UsbDriver {
                  size_t outLength, size_t *returned) override;
     long read(int handle, void *buffer, size_t length) override;
     void close(int handle) override;
+    int arrivals() override;
 
     UsbIdentity &identity() { return m_identity; }
     int requestCount() const { return m_requests; }
@@ -62,6 +65,7 @@ class SimUsbDriver final : public platform::UsbDriver {
 
   private:
     bool failing();
+    bool unplugged();
     bool writeRequest(const platform::UsbRegisterIo &block);
     bool readRequest(const platform::UsbRegisterIo &block, void *out, size_t outLength,
                      size_t *returned);
@@ -69,7 +73,10 @@ class SimUsbDriver final : public platform::UsbDriver {
     Unit &m_unit;
     UsbIdentity m_identity;
     int m_open = 0;
+    int m_handle = 1;
     int m_requests = 0;
+    int m_arrivals = 0;
+    bool m_cableOut = false;
     uint8_t m_selected = 0;
     uint32_t m_bulkLength = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "simunit/clock_chain.h"
 
@@ -13,6 +14,11 @@ struct Faults {
     int usbFailFrom = -1;       // USB requests fail from this request number on (0-based)
     int shortBulkBy = 0;        // every bulk read returns this many bytes fewer
     bool neverTrigger = false;  // the signals never meet the trigger word
+    // The cable: pulled by a test (cableOut), or at the tick unplugAt until the tick
+    // replugAt. While it is out the unit answers on no link.
+    bool cableOut = false;
+    std::optional<uint32_t> unplugAt, replugAt;
+    bool disconnected(uint32_t now) const;
 };
 
 // The unit behind the register protocol: control registers A, B and C, the serial

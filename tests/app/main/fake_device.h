@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -12,7 +13,10 @@ class FakeDevice : public kv::app::DeviceApi {
   public:
     uint8_t findResult = 0;
     uint8_t linkKind = 0;
-    std::deque<uint8_t> statuses;  // GetTrigStat1 answers; the last one repeats
+    std::deque<uint8_t> statuses;   // GetTrigStat1 answers; the last one repeats
+    std::deque<uint8_t> linkStats;  // GetLinkStat1 answers; the last one repeats
+    int linkQuestions = 0;
+    bool endWritesPlanes = false;  // EndCapture1 fills the planes with 0xAB
     std::vector<StartArgs> starts;
     std::vector<EndArgs> ends;
     int forces = 0, polls = 0, powerOffs = 0, demos = 0;
@@ -46,7 +50,19 @@ class FakeDevice : public kv::app::DeviceApi {
     void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override { ++forces; }
     uint8_t endCapture1(const EndArgs &a) override {
         ends.push_back(a);
+        if (endWritesPlanes) {
+            for (int p = 0; p < 3; ++p)
+                std::memset(reinterpret_cast<uint8_t *>(a[static_cast<size_t>(p)]), 0xAB, 2047);
+            *reinterpret_cast<int32_t *>(a[26]) = 5;
+        }
         return 0;
+    }
+    uint8_t getLinkStat1(uint16_t, uint8_t *, uint8_t *) override {
+        ++linkQuestions;
+        if (linkStats.empty()) return 0;
+        const uint8_t s = linkStats.front();
+        if (linkStats.size() > 1) linkStats.pop_front();
+        return s;
     }
 };
 

@@ -13,6 +13,8 @@ struct Rig {
     std::vector<std::string> statusTexts;
     std::string count;
     int timer3 = -1, redraws = 0;
+    uint32_t now = 4242;
+    std::vector<std::string> lost;
     std::vector<std::string> saves;
     std::unique_ptr<CaptureRun> run;
 
@@ -27,7 +29,8 @@ struct Rig {
             saves.push_back(cfg);
             saves.push_back(osv);
         };
-        h.tick = [] { return 4242u; };
+        h.tick = [this] { return now; };
+        h.unitLost = [this](const std::string &text) { lost.push_back(text); };
         run = std::make_unique<CaptureRun>(state, device, h);
     }
     // Steps until the run ends or `limit` steps have passed.
@@ -281,4 +284,76 @@ TEST(CaptureRun, SecondRunWhileActiveIsIgnored) {
     r.run->run();
     r.stepAll(3);
     EXPECT_EQ(r.device.starts.size(), 1u);
+}
+
+// The unit goes away in each phase of a run: the program asks every 200 ms whether it
+// answers and gives up after two answers in a row that it does not, so the run ends
+// within half a second of the pull (steps every 5 ms), and the data set is left alone.
+TEST(CaptureRun, UnitGoneInEveryPhaseEndsTheRunWithinASecond) {
+    for (const uint8_t status : {uint8_t{0}, uint8_t{4}, uint8_t{1}}) {
+        Rig r;
+        r.state.settings.captureMode = 1;  // Normal
+        r.device.statuses = {status};
+        const uint32_t pulled = 4242 + 1000;
+        r.run->run();
+        uint32_t ended = 0;
+        for (int i = 0; i < 1000; ++i) {
+            r.now += 5;
+            r.device.linkStats = {static_cast<uint8_t>(r.now >= pulled ? 1 : 0)};
+            if (!r.run->step()) {
+                ended = r.now;
+                break;
+            }
+        }
+        ASSERT_NE(ended, 0u) << "status " << int(status);
+        EXPECT_GE(ended, pulled);
+        EXPECT_LE(ended - pulled, 1000u);
+        // Asked every 200 ms, not at every poll.
+        EXPECT_LE(r.device.linkQuestions, static_cast<int>((ended - 4242) / 200 + 1));
+        EXPECT_FALSE(r.run->active());
+        EXPECT_EQ(r.statusTexts.back(), kUnitGoneText);
+        ASSERT_EQ(r.lost.size(), 1u);
+        EXPECT_EQ(r.lost[0], kUnitGoneText);
+        EXPECT_TRUE(r.device.ends.empty());
+    }
+}
+
+TEST(CaptureRun, OneUnansweredQuestionIsNotALoss) {
+    Rig r;
+    r.state.settings.captureMode = 0;
+    r.device.statuses = {4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 3};
+    r.device.linkStats = {1, 0};
+    r.run->run();
+    for (int i = 0; i < 200 && r.run->step(); ++i)
+        r.now += 50;
+    EXPECT_TRUE(r.lost.empty());
+    EXPECT_EQ(r.device.ends.size(), 1u);
+    EXPECT_EQ(r.statusTexts.back(), "Completed");
+}
+
+TEST(CaptureRun, ReadOutFromAGoneUnitLeavesTheDataSetAsItWas) {
+    for (const bool gone : {true, false}) {
+        Rig r;
+        r.state.settings.captureMode = 0;
+        r.device.statuses = {3};
+        r.device.endWritesPlanes = true;  // the library writes what it read, come what may
+        r.device.linkStats = {static_cast<uint8_t>(gone ? 1 : 0)};
+        for (int p = 0; p < 3; ++p) {
+            for (int i = 0; i < 2048; ++i)
+                r.state.capture.plane(0, p)[i] = static_cast<uint8_t>(i * 7 + p);
+        }
+        r.state.triggerOffsets = {8, 8, 8};
+        r.run->run();
+        r.stepAll();
+        ASSERT_EQ(r.device.ends.size(), 1u);
+        for (int p = 0; p < 3; ++p) {
+            for (int i = 0; i < 2047; ++i) {
+                const uint8_t expected = gone ? static_cast<uint8_t>(i * 7 + p) : 0xAB;
+                ASSERT_EQ(r.state.capture.plane(0, p)[i], expected) << gone << " " << p << " " << i;
+            }
+        }
+        EXPECT_EQ(r.state.triggerOffsets[0], gone ? 8 : 5);
+        EXPECT_EQ(r.lost.size(), gone ? 1u : 0u);
+        EXPECT_EQ(r.statusTexts.back(), gone ? kUnitGoneText : "Completed");
+    }
 }
