@@ -402,7 +402,6 @@ void MainWindow::buildTimers() {
     m_plugWatch->setObjectName("plugWatch");
     m_plugWatch->setInterval(1000);
     connect(m_plugWatch, &QTimer::timeout, this, &MainWindow::offerPluggedUnit);
-    m_plugWatch->start();
 }
 
 // A unit plugged in while none works (none found, demonstration, or gone during a run):
@@ -458,6 +457,7 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     m_timer2->setInterval(30000);
     m_timer1->start();
     m_timer2->start();
+    m_plugWatch->start();  // after detection: no offer over the detection message
 }
 
 void MainWindow::detectHardware() {

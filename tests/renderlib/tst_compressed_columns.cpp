@@ -106,7 +106,8 @@ TEST(CompressedColumns, DrawLaMatchesThePlainVersionOnPulsesAndGaps) {
     for (int zoom = 6; zoom <= 12; ++zoom) {
         for (const int period : kPeriods) {
             for (const bool line : {false, true}) {
-                const auto plane = pulses(200 * 130 + 400, period, period / 2, line);
+                // The plain version reads width + 50 columns.
+                const auto plane = pulses(200 * 180 + 400, period, period / 2, line);
                 for (int start = 1; start <= 33; start += 4) {
                     Recorder fast, plain;
                     kv::render::drawTrack(singleTrack(fast, plane, zoom, 120, start));
