@@ -226,6 +226,8 @@ void CaptureRun::finish() {
         const int32_t length = s.settings.recordLength();
         s.planeLengths = {length, length, length};
         m_device.endCapture1(endArguments(m_target));
+        // The data set keeps the trigger offset of its own capture.
+        s.dataSetRecords[static_cast<size_t>(m_target)][0] = s.triggerOffsets[0];
     }
     if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
     if (s.numberedSaveChecked && s.saveCounter != s.saveLimit) {
