@@ -83,7 +83,7 @@ void MainWindow::arrangeWindows(WindowArrangement how) {
     const bool icons = how == WindowArrangement::ArrangeIcons;
     std::vector<QMdiSubWindow *> windows;
     for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
-        if (w->isVisible() && w->isMinimized() == icons) windows.push_back(w);
+        if (!w->isHidden() && w->isMinimized() == icons) windows.push_back(w);
     }
     if (windows.empty()) return;
     const QSize area = m_mdi->viewport()->size();

@@ -78,6 +78,8 @@ class TimingView : public QWidget {
     // Clears the picture (Refresh Screen).
     void clearPicture();
     PictureBox *picture() { return m_picture; }
+    // The size a cascaded view takes.
+    QSize sizeHint() const override { return {900, 520}; }
     const DrawOutput &lastDraw() const { return m_last; }
     // Fills Label17..Label19 from the view's positions.
     void updateDistanceReadouts();
