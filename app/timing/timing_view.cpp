@@ -134,7 +134,7 @@ TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, Vi
     m_labels[19] = label("Label19", "500.0000NS");
     for (int i : {4, 5, 9, 10, 16})
         m_labels[static_cast<size_t>(i)] = label(QString("Label%1").arg(i), "");
-    setMinimumSize(200, 240);
+    setMinimumSize(200, 180);
     resize(900, 520);
     initialiseLayout();
 
@@ -466,7 +466,7 @@ void TimingView::initialiseLayout() {
     const int bottom = 8 + 4 * kBarHeight + 4 + 20 * readouts.lines + 4;
     const int pictureLeft = kNameWidth;
     const int pictureWidth = std::max(w - kNameWidth - 3 * kValueWidth - 18, 50);
-    const int pictureHeight = std::max(h - pictureTop - bottom, 50);
+    const int pictureHeight = std::max(h - pictureTop - bottom, 40);
     m_picture->setGeometry(pictureLeft, pictureTop, pictureWidth, pictureHeight);
     m_picture->fitImage();
     m_vscroll1->setGeometry(w - 16, pictureTop, 16, pictureHeight);
@@ -615,7 +615,10 @@ void TimingView::draw() {
 }
 
 void TimingView::placeListingBar() {
-    if (!m_state.stateListing) {
+    // Shown while the listing is on and its place below the tracks lies inside the picture
+    // (scrolling the tracks up with VScroll1 brings it into view).
+    const int top = m_last.tracksEnd;
+    if (!m_state.stateListing || top < 0 || top + kListingBarHeight > m_picture->height()) {
         m_scrollBar1->hide();
         return;
     }
@@ -624,7 +627,6 @@ void TimingView::placeListingBar() {
     m_scrollBar1->setRange(0, std::max(view.barMax, 0));
     m_scrollBar1->setPageStep(view.largeChange);
     m_scrollBar1->setValue(view.stateStart);
-    const int top = std::clamp(m_last.tracksEnd, 0, m_picture->height() - kListingBarHeight);
     m_scrollBar1->setGeometry(m_picture->x(), m_picture->y() + top, m_picture->width(),
                               kListingBarHeight);
     m_scrollBar1->show();
