@@ -250,6 +250,8 @@ void CaptureRun::finish() {
             loseUnit();
             return;
         }
+        // The data set keeps the trigger offset of its own capture.
+        s.dataSetRecords[static_cast<size_t>(m_target)][0] = s.triggerOffsets[0];
     }
     if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
     if (s.numberedSaveChecked && s.saveCounter != s.saveLimit) {

@@ -252,14 +252,17 @@ void MainWindow::buildMenus() {
     window->setObjectName("mnuWindow");
     QMenu *tile = window->addMenu("Tile &windows");
     tile->setObjectName("Tile_windows");
-    connect(item(tile, "windowCascade", "&Cascade", true), &QAction::triggered, m_mdi,
-            &QMdiArea::cascadeSubWindows);
-    connect(item(tile, "windowTileHorizontal", "&TileHorizontal", true), &QAction::triggered, m_mdi,
-            &QMdiArea::tileSubWindows);
-    connect(item(tile, "windowTileVertical", "&TileVertical", true), &QAction::triggered, m_mdi,
-            &QMdiArea::tileSubWindows);
-    connect(item(tile, "windowArrangeIcons", "&ArrangeIcons", true), &QAction::triggered, m_mdi,
-            &QMdiArea::cascadeSubWindows);
+    const std::pair<const char *, WindowArrangement> arrangements[4] = {
+        {"windowCascade", WindowArrangement::Cascade},
+        {"windowTileHorizontal", WindowArrangement::TileHorizontal},
+        {"windowTileVertical", WindowArrangement::TileVertical},
+        {"windowArrangeIcons", WindowArrangement::ArrangeIcons}};
+    const char *captions[4] = {"&Cascade", "&TileHorizontal", "&TileVertical", "&ArrangeIcons"};
+    for (int i = 0; i < 4; ++i) {
+        const WindowArrangement how = arrangements[i].second;
+        connect(item(tile, arrangements[i].first, captions[i], true), &QAction::triggered, this,
+                [this, how] { arrangeWindows(how); });
+    }
 
     QMenu *help = bar->addMenu("&Help");
     help->setObjectName("mnuHelp");

@@ -83,7 +83,8 @@ class MainWindow : public QMainWindow {
     void detectHardware();
     // Settings files: true when written; a failure is told (or, at exit, printed).
     bool saveSettings(const QString &path, bool atExit = false);
-    void loadSettings(const QString &path, bool defaultName);
+    // True when the file was read and applied.
+    bool loadSettings(const QString &path, bool defaultName);
     // The one refresh entry point: every open view draws itself.
     void redrawAllViews();
     // munTiming(k): open or close view k.
@@ -119,6 +120,9 @@ class MainWindow : public QMainWindow {
     void bindingItem(bool byAuto);
     void displayUnitItem(int clicked);
     void applyCaptions(bool byAutoCommand, bool onlyChecked);
+    enum class WindowArrangement { Cascade, TileHorizontal, TileVertical, ArrangeIcons };
+    // The Window menu's arrangements of the child windows.
+    void arrangeWindows(WindowArrangement how);
     void buildFileCommands();
     WindowMarks collectMarks() const;
     void applyMarks(const WindowMarks &marks);

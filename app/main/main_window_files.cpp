@@ -101,16 +101,16 @@ bool MainWindow::saveSettings(const QString &path, bool atExit) {
     return false;
 }
 
-void MainWindow::loadSettings(const QString &path, bool defaultName) {
+bool MainWindow::loadSettings(const QString &path, bool defaultName) {
     WindowMarks marks = collectMarks();
     bool existed = false;
     const SettingsReadResult r =
         loadSettingsFile(path.toStdString(), defaultName, m_state, marks, &existed);
-    if (!existed) return;
+    if (!existed) return false;
     switch (r.outcome) {
         case SettingsReadResult::Outcome::OtherModel:
             m_questions->tell("KV-6830", QString::fromStdString(r.message));
-            return;
+            return false;
         case SettingsReadResult::Outcome::Error:
             m_questions->tell("Load Setting",
                               QString("The settings file %1 could not be read (line %2: %3). "
@@ -118,14 +118,15 @@ void MainWindow::loadSettings(const QString &path, bool defaultName) {
                                   .arg(path)
                                   .arg(r.line)
                                   .arg(QString::fromStdString(r.message)));
-            return;
+            return false;
         case SettingsReadResult::Outcome::HeaderOnly:
             action("mnuAutoSaveSetting")->setChecked(false);
-            return;
+            return false;
         case SettingsReadResult::Outcome::Loaded:
             applyMarks(marks);
-            return;
+            return true;
     }
+    return false;
 }
 
 void MainWindow::buildFileCommands() {
@@ -145,7 +146,17 @@ void MainWindow::buildFileCommands() {
             m_questions->fileName(false, "Open", startupPath(""), "Osv Files (*.Osv)", "");
         if (name.isEmpty()) return;
         m_state.currentFileName = name.toStdString();
-        loadSettings(QString::fromStdString(companionName(name.toStdString())), false);
+        // The file holds data set 0 of its save; the companion's first "Adjaddr" is that
+        // data set's trigger offset and goes with the samples. The other data sets keep the
+        // offsets of what they hold.
+        const auto offsets = m_state.dataSetRecords;
+        const bool companion =
+            loadSettings(QString::fromStdString(companionName(name.toStdString())), false);
+        const int32_t fileOffset = m_state.dataSetRecords[0][0];
+        const int set = m_state.views[static_cast<size_t>(m_state.currentView)].dataSet;
+        for (size_t k = 0; k < offsets.size(); ++k)
+            m_state.dataSetRecords[k][0] = offsets[k][0];
+        if (companion) m_state.dataSetRecords[static_cast<size_t>(set)][0] = fileOffset;
         loadDataFile(name);
     });
     enable("mnuFileSaveAs", [this] {

@@ -7,6 +7,7 @@
 #include "main/capture_parameters.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
+#include "main/window_tiling.h"
 #include "timing/measurements.h"
 #include "timing/timing_view.h"
 #include "timing/view_model.h"
@@ -24,7 +25,7 @@ void MainWindow::createViews() {
             showParametersWindow(true);
         };
         auto *v = new TimingView(m_state, m_render, k, hooks);
-        v->setToolTip(QString("Timing view %1").arg(k));
+        v->setToolTip(QString("Timing view %1").arg(k + 1));  // numbered as its caption
         QMdiSubWindow *sub = m_mdi->addSubWindow(v);
         sub->setObjectName(QString("TimingWindow(%1)").arg(k));
         sub->hide();
@@ -69,7 +70,38 @@ void MainWindow::toggleView(int k) {
     redrawAllViews();
     m_state.busy = busy;
     applyCaptions(false, true);
-    m_mdi->tileSubWindows();
+    arrangeWindows(WindowArrangement::TileHorizontal);
+}
+
+void MainWindow::arrangeWindows(WindowArrangement how) {
+    if (how == WindowArrangement::Cascade) {
+        m_mdi->cascadeSubWindows();
+        return;
+    }
+    // Tiling takes the shown windows that are not minimised; Arrange Icons only the
+    // minimised ones.
+    const bool icons = how == WindowArrangement::ArrangeIcons;
+    std::vector<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (!w->isHidden() && w->isMinimized() == icons) windows.push_back(w);
+    }
+    if (windows.empty()) return;
+    const QSize area = m_mdi->viewport()->size();
+    const int n = static_cast<int>(windows.size());
+    const std::vector<WindowRect> places =
+        icons
+            ? iconPlaces(n, area.width(), area.height(), windows[0]->width(), windows[0]->height())
+            : tileWindows(n, area.width(), area.height(), how == WindowArrangement::TileHorizontal);
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = windows[static_cast<size_t>(i)];
+        const WindowRect &r = places[static_cast<size_t>(i)];
+        if (icons) {
+            w->move(r.x, r.y);
+            continue;
+        }
+        if (w->isMaximized()) w->showNormal();
+        w->setGeometry(r.x, r.y, r.width, r.height);
+    }
 }
 
 void MainWindow::applyCaptions(bool byAutoCommand, bool onlyChecked) {
@@ -163,6 +195,7 @@ void MainWindow::memoryDepthChanged() {
     }
     for (TimingView *v : m_views)
         v->applyState();
+    updateDistances();
     redrawAllViews();
 }
 
@@ -170,6 +203,7 @@ void MainWindow::triggerDelayChanged() {
     if (m_state.triggerDelayMode) applyMemoryDepth(m_state);
     for (TimingView *v : m_views)
         v->applyState();
+    updateDistances();
     redrawAllViews();
 }
 

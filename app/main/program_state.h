@@ -89,6 +89,8 @@ struct ProgramState {
     bool stateListing = false;  // munsTATEview
     uint8_t busy = 0;           // 33 while the program sets controls itself
     uint8_t scrollGuard = 0;    // 55 cursor bar, 33 drag, 99 zoom or screen bar, 88 pass
+    int32_t dragActive = 0;     // 1 while the left button moves over a picture
+    int32_t dragCount = 0;
     bool displayTime = true, displaySamples = false, displayFrequency = false;
 
     GroupTables groups;

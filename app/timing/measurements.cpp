@@ -75,11 +75,10 @@ int32_t readoutTrigger(const ProgramState &s, const ViewState &v) {
     return s.triggerDelayMode ? v.delayBarMax - v.triggerDelay - 256 : v.triggerCursor;
 }
 
-int catchCursor(double x, const ViewState &v, float pixelsPerSample, bool triggerDelayMode) {
-    const double z = pixelsPerSample == 0.0f ? 1.0 : pixelsPerSample;
+int catchCursor(double x, const ViewState &v, ZoomRatio zoom, bool triggerDelayMode) {
     const int32_t positions[3] = {v.cursorA, v.cursorB, v.triggerCursor};
     for (int k = 0; k < 3; ++k) {
-        const double cx = (positions[k] - v.screenStart) * z;
+        const double cx = zoom.toPixels(static_cast<double>(positions[k]) - v.screenStart);
         if (cx - 5 < x && x < cx + 5) {
             // In trigger delay mode the trigger cursor cannot be caught; the search ends
             // there and the press drags the screen.
@@ -90,29 +89,27 @@ int catchCursor(double x, const ViewState &v, float pixelsPerSample, bool trigge
     return 3;
 }
 
-int32_t draggedScreenStart(const ViewState &v, double x, double anchor, float pixelsPerSample,
+int32_t draggedScreenStart(const ViewState &v, double x, double anchor, ZoomRatio zoom,
                            int drawingWidth) {
-    const double z = pixelsPerSample == 0.0f ? 1.0 : pixelsPerSample;
     if (x < 0) x = 0;
-    double start = v.screenStart + std::trunc((x - anchor) / z);
-    const double limit = v.barMax - drawingWidth / z;
+    double start = v.screenStart + std::trunc(zoom.toSamples(x - anchor));
+    const double limit = v.barMax - zoom.toSamples(drawingWidth);
     if (start > limit) start = limit;
     if (start < 1) start = 0;
     return static_cast<int32_t>(start);
 }
 
-int32_t draggedCursor(const ViewState &v, double x, float pixelsPerSample) {
-    const double z = pixelsPerSample == 0.0f ? 1.0 : pixelsPerSample;
+int32_t draggedCursor(const ViewState &v, double x, ZoomRatio zoom) {
     if (x < 0) x = 0;
-    const auto p = static_cast<int64_t>(v.screenStart + x / z);
+    const auto p = static_cast<int64_t>(v.screenStart + zoom.toSamples(x));
     if (p >= v.barMax) return v.barMax;
     return static_cast<int32_t>(std::max<int64_t>(p, 0));
 }
 
-int32_t screenFromBar(const ViewState &v, int32_t value, float pixelsPerSample) {
-    const double z = pixelsPerSample == 0.0f ? 1.0 : pixelsPerSample;
+int32_t screenFromBar(const ViewState &v, int32_t value, ZoomRatio zoom) {
     double start = value;
-    if (start > v.barMax - 850 / z) start = v.barMax - 850 / z;
+    const double limit = v.barMax - zoom.toSamples(850);
+    if (start > limit) start = limit;
     if (start < 0) start = 0;
     return static_cast<int32_t>(start);
 }

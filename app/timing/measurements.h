@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "main/program_state.h"
+#include "timing/view_model.h"
 
 namespace kv::app {
 
@@ -28,15 +29,16 @@ DisplayUnits toggleUnit(DisplayUnits units, int clicked);  // 0 time, 1 samples,
 // The trigger position the read-outs use.
 int32_t readoutTrigger(const ProgramState &s, const ViewState &v);
 
+// Mouse positions are turned into samples through the zoom step's exact ratio.
 // Which cursor a left press at x catches: 0 A, 1 B, 2 T, or 3 for the screen.
-int catchCursor(double x, const ViewState &v, float pixelsPerSample, bool triggerDelayMode);
+int catchCursor(double x, const ViewState &v, ZoomRatio zoom, bool triggerDelayMode);
 // Screen start after a screen drag from anchor to x.
-int32_t draggedScreenStart(const ViewState &v, double x, double anchor, float pixelsPerSample,
+int32_t draggedScreenStart(const ViewState &v, double x, double anchor, ZoomRatio zoom,
                            int drawingWidth);
 // Position of a cursor dragged to x, pinned to the bar's maximum.
-int32_t draggedCursor(const ViewState &v, double x, float pixelsPerSample);
+int32_t draggedCursor(const ViewState &v, double x, ZoomRatio zoom);
 // Screen start for the screen scroll bar value (a fixed span of 850 pixels).
-int32_t screenFromBar(const ViewState &v, int32_t value, float pixelsPerSample);
+int32_t screenFromBar(const ViewState &v, int32_t value, ZoomRatio zoom);
 
 // The data-to-timing caption rule for view items 0..n; returns the captions and sets the
 // views' data sets. `byAutoCommand`: the rule's third step applies.

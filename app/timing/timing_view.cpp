@@ -8,11 +8,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <cmath>
 
 #include "main/capture_parameters.h"
 #include "timing/measurements.h"
 #include "timing/qt_surface.h"
+#include "timing/range_scroll_bar.h"
 #include "timing/view_model.h"
 
 namespace kv::app {
@@ -21,8 +23,6 @@ namespace {
 constexpr int kNameWidth = 104;
 constexpr int kValueWidth = 30;
 constexpr int kBarHeight = 16;
-constexpr int kTopRow = 26;
-constexpr int kBottom = 5 * kBarHeight + 8 + 2 * 20;
 
 }  // namespace
 
@@ -82,8 +82,11 @@ TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, Vi
     m_hscroll3 = bar("HScroll3", Qt::Horizontal, "CursorA Scroll");
     m_hscroll5 = bar("HScroll5", Qt::Horizontal, "CursorB Scroll");
     m_hscroll6 = bar("HScroll6", Qt::Horizontal, "Trigger Scroll");
-    m_hscroll7 = bar("HScroll7", Qt::Horizontal, "Trigger Delay Scroll(tolerance 256 clock)");
-    m_hscroll7->setMaximum(32767);
+    m_hscroll7 = new RangeScrollBar(this);
+    m_hscroll7->setObjectName("HScroll7");
+    m_hscroll7->setToolTip("Trigger Delay Scroll(tolerance 256 clock)");
+    m_hscroll7->setBarRange(m_state.views[static_cast<size_t>(index)].delayBarMin,
+                            m_state.views[static_cast<size_t>(index)].delayBarMax);
     m_hscroll7->hide();
     m_vscroll1 = bar("VScroll1", Qt::Vertical);
     m_vscroll1->setRange(0, kShownTracks - 1);
@@ -131,7 +134,7 @@ TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, Vi
     m_labels[19] = label("Label19", "500.0000NS");
     for (int i : {4, 5, 9, 10, 16})
         m_labels[static_cast<size_t>(i)] = label(QString("Label%1").arg(i), "");
-    setMinimumSize(480, 320);
+    setMinimumSize(200, 180);
     resize(900, 520);
     initialiseLayout();
 
@@ -147,10 +150,17 @@ TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, Vi
         if (!m_hscroll1->isSliderDown()) screenBarChanged();
     });
     connect(m_hscroll1, &QScrollBar::sliderReleased, this, [this] { screenBarChanged(); });
-    connect(m_hscroll7, &QScrollBar::valueChanged, this, [this] {
+    connect(m_hscroll7, &RangeScrollBar::barValueChanged, this, [this] {
         if (!m_hscroll7->isSliderDown()) delayBarChanged();
     });
     connect(m_hscroll7, &QScrollBar::sliderReleased, this, [this] { delayBarChanged(); });
+    // The state listing's first sample.
+    connect(m_scrollBar1, &QScrollBar::valueChanged, this, [this](int v) {
+        if (m_state.busy == 33) return;
+        makeCurrent();
+        m_state.views[static_cast<size_t>(m_index)].stateStart = v;
+        if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+    });
     connect(m_vscroll1, &QScrollBar::valueChanged, this, [this](int v) {
         if (m_state.busy == 33) return;
         makeCurrent();
@@ -175,8 +185,8 @@ void TimingView::makeCurrent() {
     m_state.currentView = m_index;
 }
 
-float TimingView::zoomPixels() const {
-    return pixelsPerSampleOf(m_combo2->currentIndex());
+ZoomRatio TimingView::zoomRatio() const {
+    return ZoomRatio::ofStep(m_combo2->currentIndex());
 }
 
 bool TimingView::eventFilter(QObject *watched, QEvent *event) {
@@ -207,7 +217,7 @@ void TimingView::pictureMouse(QEvent *event) {
     makeCurrent();
     ViewState &view = m_state.views[static_cast<size_t>(m_index)];
     const double x = e->position().x();
-    const float z = zoomPixels();
+    const ZoomRatio z = zoomRatio();
     if (event->type() == QEvent::MouseButtonPress) {
         if (e->button() == Qt::RightButton) {
             if (m_hooks.openParametersWindow) m_hooks.openParametersWindow();
@@ -221,19 +231,24 @@ void TimingView::pictureMouse(QEvent *event) {
     }
     if (event->type() == QEvent::MouseMove) {
         if (!m_dragging || !(e->buttons() & Qt::LeftButton)) return;
+        m_state.dragActive = 1;
+        ++m_state.dragCount;
         m_state.scrollGuard = 33;
         if (m_dragTarget == 3) {
             view.screenStart = draggedScreenStart(view, x, m_dragAnchor, z, view.drawingWidth);
             m_hscroll1->setValue(view.screenStart);
             m_labels[12]->setText(QString::number(view.screenStart));
             m_dragAnchor = std::max(x, 0.0);
+            m_state.dragActive = 0;
         } else {
             moveCursorTo(m_dragTarget, draggedCursor(view, x, z));
             if (m_hooks.synchroniseTrigger) m_hooks.synchroniseTrigger();
             if (m_hooks.updateDistances) m_hooks.updateDistances();
         }
+        // While a cursor is dragged the marks over HScroll1 keep their places.
         if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
         m_state.scrollGuard = 0;
+        m_state.dragActive = 0;
         return;
     }
     // Release
@@ -283,7 +298,7 @@ void TimingView::markMouse(QEvent *event) {
         if (m_markTarget == 3) {
             double start =
                 view.screenStart + (nx - m_markPrevious) * barMax / (m_hscroll1->width() - 58);
-            const double limit = barMax - view.drawingWidth / static_cast<double>(zoomPixels());
+            const double limit = barMax - zoomRatio().toSamples(view.drawingWidth);
             if (start > limit) start = limit;
             if (start < 0) start = 0;
             view.screenStart = static_cast<int32_t>(start);
@@ -330,7 +345,7 @@ void TimingView::screenBarChanged() {
     m_state.scrollGuard = 99;
     ViewState &view = m_state.views[static_cast<size_t>(m_index)];
     if (m_combo2->currentIndex() < 1 && m_combo2->currentIndex() != 0) m_combo2->setCurrentIndex(0);
-    view.screenStart = screenFromBar(view, m_hscroll1->value(), zoomPixels());
+    view.screenStart = screenFromBar(view, m_hscroll1->value(), zoomRatio());
     m_hscroll1->setValue(view.screenStart);
     m_labels[12]->setText(QString::number(view.screenStart));
     if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
@@ -343,8 +358,8 @@ void TimingView::delayBarChanged() {
     m_state.settingsChanged = 1;
     if (m_state.scrollGuard != 0) return;
     ViewState &view = m_state.views[static_cast<size_t>(m_index)];
-    view.triggerDelay = m_hscroll7->value();
-    m_labels[8]->setText("-" + QString::number(view.delayBarMax - view.triggerDelay + 256 + 28));
+    view.triggerDelay = m_hscroll7->barValue();
+    m_labels[8]->setText(QString::fromStdString(delayLabelText(view)));
     if (m_hooks.synchroniseTrigger) m_hooks.synchroniseTrigger();
     if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
     if (m_hooks.updateDistances) m_hooks.updateDistances();
@@ -353,7 +368,7 @@ void TimingView::delayBarChanged() {
 void TimingView::placeCursor(int cursor, int pixels) {
     ViewState &view = m_state.views[static_cast<size_t>(m_index)];
     applyZoomStep(m_state, m_index, m_combo2->currentIndex());
-    const auto position = static_cast<int32_t>(view.screenStart + pixels * view.samplesPerPixel);
+    const auto position = static_cast<int32_t>(view.screenStart + zoomRatio().toSamples(pixels));
     QScrollBar *bars[3] = {m_hscroll3, m_hscroll5, m_hscroll6};
     if (position <= bars[cursor]->maximum()) bars[cursor]->setValue(position);
 }
@@ -433,24 +448,29 @@ QScrollBar *TimingView::bar(const QString &name, Qt::Orientation o, const QStrin
 
 void TimingView::initialiseLayout() {
     const int w = width(), h = height();
+    // Top row: the cursor captions with their positions, "Screen", the zoom selectors. In a
+    // narrow view the row wraps, so that every control stays whole and usable.
+    const int comboWidth = std::min(120, std::max(w - 8, 40));
+    const Flow top = flowItems({124, 124, 124, 124, comboWidth, comboWidth}, w - 8, 6, 24);
+    const int pairs[4][2] = {{1, 6}, {2, 7}, {3, 8}, {11, 12}};
+    for (int i = 0; i < 4; ++i) {
+        const FlowPlace &p = top.places[static_cast<size_t>(i)];
+        m_labels[static_cast<size_t>(pairs[i][0])]->setGeometry(4 + p.x, 4 + p.y, 58, 18);
+        m_labels[static_cast<size_t>(pairs[i][1])]->setGeometry(4 + p.x + 60, 4 + p.y, 64, 18);
+    }
+    m_combo1->setGeometry(4 + top.places[4].x, 2 + top.places[4].y, comboWidth, 22);
+    m_combo2->setGeometry(4 + top.places[5].x, 2 + top.places[5].y, comboWidth, 22);
+    const int pictureTop = 4 + 24 * top.lines;
+    // Bottom: the marks, the screen bar, the cursor bars, then the read-outs (wrapping too).
+    const Flow readouts = flowItems({144, 144, 144}, w - 8, 4, 20);
+    const int bottom = 8 + 4 * kBarHeight + 4 + 20 * readouts.lines + 4;
     const int pictureLeft = kNameWidth;
     const int pictureWidth = std::max(w - kNameWidth - 3 * kValueWidth - 18, 50);
-    const int pictureHeight = std::max(h - kTopRow - kBottom, 50);
-    m_picture->setGeometry(pictureLeft, kTopRow, pictureWidth, pictureHeight);
+    const int pictureHeight = std::max(h - pictureTop - bottom, 40);
+    m_picture->setGeometry(pictureLeft, pictureTop, pictureWidth, pictureHeight);
     m_picture->fitImage();
-    m_vscroll1->setGeometry(w - 16, kTopRow, 16, pictureHeight);
-    // Top row: cursor captions and positions, zoom selectors.
-    int x = 4;
-    for (int i : {1, 6, 2, 7, 3, 8, 11, 12}) {
-        QLabel *l = m_labels[static_cast<size_t>(i)];
-        const int lw = (i == 6 || i == 7 || i == 8 || i == 12) ? 64 : 58;
-        l->setGeometry(x, 4, lw, 18);
-        x += lw + 2;
-    }
-    m_combo1->setGeometry(x + 6, 2, 120, 22);
-    m_combo2->setGeometry(x + 132, 2, 120, 22);
-    // Bottom: marks, the screen bar, the cursor bars, the read-outs.
-    int y = kTopRow + pictureHeight + 2;
+    m_vscroll1->setGeometry(w - 16, pictureTop, 16, pictureHeight);
+    int y = pictureTop + pictureHeight + 2;
     m_marks->setGeometry(pictureLeft, y, pictureWidth, 8);
     y += 8;
     for (QScrollBar *b : {m_hscroll1, m_hscroll3, m_hscroll5}) {
@@ -460,12 +480,12 @@ void TimingView::initialiseLayout() {
     m_hscroll6->setGeometry(pictureLeft, y, pictureWidth, kBarHeight);
     m_hscroll7->setGeometry(pictureLeft, y, pictureWidth, kBarHeight);
     y += kBarHeight + 4;
-    x = pictureLeft;
-    for (int i : {13, 17, 14, 18, 15, 19}) {
-        QLabel *l = m_labels[static_cast<size_t>(i)];
-        const int lw = i < 16 ? 30 : 110;
-        l->setGeometry(x, y, lw, 18);
-        x += lw + 4;
+    const int readoutPairs[3][2] = {{13, 17}, {14, 18}, {15, 19}};
+    for (int i = 0; i < 3; ++i) {
+        const FlowPlace &p = readouts.places[static_cast<size_t>(i)];
+        m_labels[static_cast<size_t>(readoutPairs[i][0])]->setGeometry(4 + p.x, y + p.y, 30, 18);
+        m_labels[static_cast<size_t>(readoutPairs[i][1])]->setGeometry(4 + p.x + 34, y + p.y, 110,
+                                                                       18);
     }
     layoutTrackRows();
 }
@@ -507,23 +527,24 @@ void TimingView::applyState() {
     const uint8_t busy = m_state.busy;
     m_state.busy = 33;
     ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    lowerToBarMax(view);
     for (QScrollBar *b : {m_hscroll1, m_hscroll3, m_hscroll5, m_hscroll6}) {
         b->setRange(0, std::max(view.barMax, 0));
         b->setPageStep(view.largeChange);
     }
-    m_hscroll7->setRange(view.delayBarMin, view.delayBarMax);
+    m_hscroll7->setBarRange(view.delayBarMin, view.delayBarMax);
     m_hscroll7->setPageStep(view.delayLargeChange);
     m_hscroll1->setValue(view.screenStart);
     m_hscroll3->setValue(view.cursorA);
     m_hscroll5->setValue(view.cursorB);
     m_hscroll6->setValue(view.triggerCursor);
+    m_hscroll7->setBarValue(view.triggerDelay);
+    view.triggerDelay = m_hscroll7->barValue();
     m_vscroll1->setValue(view.firstRow);
     m_labels[6]->setText(QString::number(view.cursorA));
     m_labels[7]->setText(QString::number(view.cursorB));
-    m_labels[8]->setText(m_state.triggerDelayMode
-                             ? "-" +
-                                   QString::number(view.delayBarMax - view.triggerDelay + 256 + 28)
-                             : QString::number(view.triggerCursor));
+    m_labels[8]->setText(m_state.triggerDelayMode ? QString::fromStdString(delayLabelText(view))
+                                                  : QString::number(view.triggerCursor));
     m_labels[12]->setText(QString::number(view.screenStart));
     m_combo1->setCurrentIndex(std::min<int>(view.zoomAnchor, 3));
     m_combo2->setCurrentIndex(view.zoomIndex);
@@ -548,6 +569,16 @@ void TimingView::applyState() {
         p.setColor(QPalette::Base, fromColorRef(m_state.colours.entry[542]));
         p.setColor(QPalette::Text, fromColorRef(m_state.colours.entry[6 + static_cast<size_t>(i)]));
         name->setPalette(p);
+        // The value labels stand on the timing background, in the row's colour.
+        for (QLabel *l : {m_valueA[static_cast<size_t>(i)], m_valueB[static_cast<size_t>(i)],
+                          m_valueT[static_cast<size_t>(i)]}) {
+            QPalette lp = l->palette();
+            lp.setColor(QPalette::Window, fromColorRef(m_state.colours.entry[542]));
+            lp.setColor(QPalette::WindowText,
+                        fromColorRef(m_state.colours.entry[6 + static_cast<size_t>(i)]));
+            l->setPalette(lp);
+            l->setAutoFillBackground(true);
+        }
     }
     layoutTrackRows();
     m_state.busy = busy;
@@ -561,8 +592,15 @@ void TimingView::draw() {
                   m_hscroll1->x() - m_marks->x(),
                   m_hscroll1->width(),
                   false};
-    m_last = drawView(c, m_index);
+    DrawOutput out = drawView(c, m_index);
+    if (m_state.dragActive) {
+        // A cursor drag leaves the marks over HScroll1 where they were.
+        for (int k = 1; k < 4; ++k)
+            out.marks[k] = m_last.marks[k];
+    }
+    m_last = std::move(out);
     setWindowTitle(QString::fromStdString(m_last.caption));
+    placeListingBar();
     for (int i = 0; i < kShownTracks; ++i) {
         const auto &v = m_last.values[static_cast<size_t>(i)];
         m_valueA[static_cast<size_t>(i)]->setText(QString::number(v[0]));
@@ -576,6 +614,25 @@ void TimingView::draw() {
     m_picture->update();
 }
 
+void TimingView::placeListingBar() {
+    // Shown while the listing is on and its place below the tracks lies inside the picture
+    // (scrolling the tracks up with VScroll1 brings it into view).
+    const int top = m_last.tracksEnd;
+    if (!m_state.stateListing || top < 0 || top + kListingBarHeight > m_picture->height()) {
+        m_scrollBar1->hide();
+        return;
+    }
+    const ViewState &view = m_state.views[static_cast<size_t>(m_index)];
+    const QSignalBlocker block(m_scrollBar1);
+    m_scrollBar1->setRange(0, std::max(view.barMax, 0));
+    m_scrollBar1->setPageStep(view.largeChange);
+    m_scrollBar1->setValue(view.stateStart);
+    m_scrollBar1->setGeometry(m_picture->x(), m_picture->y() + top, m_picture->width(),
+                              kListingBarHeight);
+    m_scrollBar1->show();
+    m_scrollBar1->raise();
+}
+
 void TimingView::clearPicture() {
     m_picture->image().fill(fromColorRef(m_state.colours.entry[542]));
     m_picture->update();
@@ -584,6 +641,8 @@ void TimingView::clearPicture() {
 void TimingView::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     initialiseLayout();
+    // A new size needs a new picture: opening, tiling, cascading and resizing all end here.
+    if (m_state.views[static_cast<size_t>(m_index)].open) draw();
 }
 
 void TimingView::closeEvent(QCloseEvent *event) {

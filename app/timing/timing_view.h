@@ -8,6 +8,7 @@
 #include "main/program_state.h"
 #include "timing/render_library.h"
 #include "timing/view_drawing.h"
+#include "timing/view_model.h"
 
 class QComboBox;
 class QLabel;
@@ -15,6 +16,8 @@ class QLineEdit;
 class QScrollBar;
 
 namespace kv::app {
+
+class RangeScrollBar;
 
 // Picture1: shows the view's persistent image; only a redraw changes the image.
 class PictureBox : public QWidget {
@@ -75,6 +78,8 @@ class TimingView : public QWidget {
     // Clears the picture (Refresh Screen).
     void clearPicture();
     PictureBox *picture() { return m_picture; }
+    // The size a cascaded view takes.
+    QSize sizeHint() const override { return {900, 520}; }
     const DrawOutput &lastDraw() const { return m_last; }
     // Fills Label17..Label19 from the view's positions.
     void updateDistanceReadouts();
@@ -91,7 +96,9 @@ class TimingView : public QWidget {
 
   private:
     void makeCurrent();
-    float zoomPixels() const;
+    // ScrollBar1 just below the tracks while the state listing is shown.
+    void placeListingBar();
+    ZoomRatio zoomRatio() const;
     void pictureMouse(QEvent *event);
     void markMouse(QEvent *event);
     void cursorBarChanged(int cursor, int value);
@@ -109,8 +116,8 @@ class TimingView : public QWidget {
     PictureBox *m_picture = nullptr;
     MarkStrip *m_marks = nullptr;
     QScrollBar *m_hscroll1 = nullptr, *m_hscroll3 = nullptr, *m_hscroll5 = nullptr,
-               *m_hscroll6 = nullptr, *m_hscroll7 = nullptr, *m_vscroll1 = nullptr,
-               *m_scrollBar1 = nullptr;
+               *m_hscroll6 = nullptr, *m_vscroll1 = nullptr, *m_scrollBar1 = nullptr;
+    RangeScrollBar *m_hscroll7 = nullptr;  // its Min lies above its Max
     QComboBox *m_combo1 = nullptr, *m_combo2 = nullptr;
     std::array<QLineEdit *, kShownTracks> m_names{};
     std::array<QLabel *, kShownTracks> m_valueA{}, m_valueB{}, m_valueT{};

@@ -60,6 +60,17 @@ std::string listingText(const GroupTables &g, int group, const uint8_t *values, 
     return text;
 }
 
+QString printableListingLine(const std::string &bytes, const QFont &font) {
+    const QFontMetrics metrics(font);
+    QString line;
+    line.reserve(static_cast<qsizetype>(bytes.size()));
+    for (const char b : bytes) {
+        const QChar c = QChar::fromLatin1(b);
+        line += c.isPrint() && metrics.inFont(c) ? c : QChar('.');
+    }
+    return line;
+}
+
 int listingColumnWidth(const GroupTables &g, int group) {
     const int top = std::max(g.topBit[static_cast<size_t>(group)], 0);
     int chars = 2;
@@ -96,8 +107,8 @@ DrawOutput drawView(DrawContext &c, int v) {
     view.drawingWidth = width;
     if (!s.persistence) c.picture.fill(fromColorRef(s.colours.entry[542]));
 
+    // Entry 0 is the trigger offset of what the data set holds (its capture or data file).
     auto &record = s.dataSetRecords[static_cast<size_t>(set)];
-    record[0] = s.triggerOffsets[0];
     record[3] = 0;
     const int32_t offset = record[0];
     const int32_t left = std::max(view.screenStart + offset, 0);
@@ -128,8 +139,8 @@ DrawOutput drawView(DrawContext &c, int v) {
             top = row.top + row.height;
         }
     }
-    if (top == -5 && shownRows(tracks, view.firstRow).empty()) top = -5;
     top += 18;
+    out.tracksEnd = top;
 
     if (s.stateListing) {
         std::vector<uint8_t> values(600 * 4, 0);
@@ -169,10 +180,10 @@ DrawOutput drawView(DrawContext &c, int v) {
             out.listing.push_back(line);
         }
         surface.setPen(fromColorRef(kListingColour));
-        QFontMetrics metrics(c.font);
+        top += kListingBarHeight;
         for (size_t i = 0; i < out.listing.size(); ++i) {
-            surface.textOut(0, top + 20 * static_cast<int>(i),
-                            QString::fromStdString(out.listing[i]));
+            out.printed.push_back(printableListingLine(out.listing[i], c.font));
+            surface.textOut(0, top + 20 * static_cast<int>(i), out.printed.back());
         }
         top += 20 * 21;
     }
@@ -184,7 +195,7 @@ DrawOutput drawView(DrawContext &c, int v) {
         if (auto x = cursorLineX(positions[k], view.screenStart, z, width)) {
             surface.setPen(fromColorRef(s.colours.entry[colourIndex[k]]), Qt::DashDotLine);
             surface.moveTo(*x, 0);
-            surface.lineTo(*x, top);
+            surface.lineTo(*x, out.tracksEnd);
         }
         out.marks[k + 1] = markX(positions[k], s.lastStart, c.barLeft, c.barWidth);
     }
@@ -199,10 +210,15 @@ DrawOutput drawView(DrawContext &c, int v) {
         for (int k = 0; k < 3; ++k) {
             const int32_t at = std::clamp(offset + order[k], 0, s.recordLength - 1);
             vbar(tracks.content.data(), planes[0], planes[1], planes[2], at, result, 0);
-            for (int i = 0; i < kShownTracks; ++i)
+            for (int i = 0; i < 27; ++i)
                 out.values[static_cast<size_t>(i)][slot[k]] = result[i];
+            // The library reads 27 tracks; row 27 is the last of a second call that starts
+            // one row further down.
+            vbar(tracks.content.data() + 1, planes[0], planes[1], planes[2], at, result, 0);
+            out.values[27][slot[k]] = result[26];
         }
     }
+    s.dragCount = 0;
     return out;
 }
 

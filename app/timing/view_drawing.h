@@ -14,13 +14,18 @@ namespace kv::app {
 // What a draw leaves for the window besides the picture.
 struct DrawOutput {
     std::string caption;
-    int trackTop = 0;
+    int trackTop = 0;   // below everything drawn
+    int tracksEnd = 0;  // below the last track: where the cursor lines end and ScrollBar1 sits
     int columns = 0;
     std::array<std::array<int, 3>, kShownTracks> values{};  // at A, B, T per row
     int marks[4] = {0, 0, 0, 0};       // x of Line1 (screen) .. Line4 over HScroll1
     int screenMarkEnd = 0;             // right end of Line1
     std::vector<std::string> listing;  // header then 20 rows, when the listing is on
+    std::vector<QString> printed;      // the listing as printed, one character per byte
 };
+
+// Height kept for ScrollBar1 between the tracks and the listing.
+inline constexpr int kListingBarHeight = 16;
 
 struct DrawContext {
     ProgramState &state;
@@ -38,6 +43,9 @@ DrawOutput drawView(DrawContext &c, int v);
 // The state listing text of one group for row r from statedraw's buffers.
 std::string listingText(const GroupTables &g, int group, const uint8_t *values, const char *binary,
                         int32_t mnemonicIndex);
+// A listing line as printed: one character cell per byte, the byte read as Latin-1, and "."
+// for a byte that is not printable or has no glyph in the font.
+QString printableListingLine(const std::string &bytes, const QFont &font);
 // Width in characters of a state column for a group.
 int listingColumnWidth(const GroupTables &g, int group);
 

@@ -3,12 +3,38 @@
 #include <algorithm>
 #include <cmath>
 
+#include "timing/bar_range.h"
+
 namespace kv::app {
 
 float pixelsPerSampleOf(int listIndex) {
     if (listIndex < 0 || listIndex > 12) return 1.0f;
     const float z = static_cast<float>(kZoomList[listIndex].itemData) / 1000.0f;
     return z == 0.0f ? 1.0f : z;
+}
+
+ZoomRatio::ZoomRatio(float pixelsPerSample)
+    : itemData(pixelsPerSample == 0.0f ? 1000
+                                       : static_cast<int>(std::lround(pixelsPerSample * 1000.0))) {
+    if (itemData <= 0) itemData = 1000;
+}
+
+ZoomRatio ZoomRatio::ofStep(int listIndex) {
+    ZoomRatio r;
+    if (listIndex >= 0 && listIndex <= 12 && kZoomList[listIndex].itemData != 0) {
+        r.itemData = kZoomList[listIndex].itemData;
+    }
+    return r;
+}
+
+void lowerToBarMax(ViewState &view) {
+    for (int32_t *p : {&view.cursorA, &view.cursorB, &view.triggerCursor, &view.screenStart}) {
+        if (*p > view.barMax) *p = view.barMax;
+    }
+}
+
+std::string delayLabelText(const ViewState &view) {
+    return "-" + std::to_string(view.delayBarMax - view.triggerDelay + 512 / 2 + 28);
 }
 
 void applyZoomStep(ProgramState &s, int v, int listIndex) {
@@ -39,6 +65,8 @@ void applyMemoryDepth(ProgramState &s) {
         view.largeChange = deep ? 128 : 8;
         view.delayLargeChange = 10240;
         view.delayBarMin = ((deep ? 256 : 2) + 100) * 512;
+        // HScroll7 holds its value inside its range, which runs reversed (Min above Max).
+        view.triggerDelay = BarRange{view.delayBarMin, view.delayBarMax}.clamp(view.triggerDelay);
     }
 }
 
@@ -125,6 +153,20 @@ std::vector<TrackRow> shownRows(const TrackTable &t, int firstRow) {
         top += height;
     }
     return rows;
+}
+
+Flow flowItems(const std::vector<int> &widths, int available, int gap, int lineHeight) {
+    Flow f;
+    int x = 0;
+    for (const int w : widths) {
+        if (f.lines == 0 || (x > 0 && x + w > available)) {
+            ++f.lines;
+            x = 0;
+        }
+        f.places.push_back({x, (f.lines - 1) * lineHeight});
+        x += w + gap;
+    }
+    return f;
 }
 
 std::string trackToolTip(uint8_t content) {

@@ -21,6 +21,25 @@ inline constexpr ZoomStep kZoomList[13] = {
 // Pixels per sample of a zoom list index (item data / 1000, 1.0 when that is 0).
 float pixelsPerSampleOf(int listIndex);
 
+// The exact scale of a zoom step, item data / 1000 pixels per sample. Pixels and samples
+// are converted through the whole item data, so that at "Magnify 1/5" pixel 560 is sample
+// 2800 exactly (the float 0.2 would give 2799.99...).
+struct ZoomRatio {
+    int itemData = 1000;
+    ZoomRatio() = default;
+    // From a pixels-per-sample value (0 reads as 1.0).
+    ZoomRatio(float pixelsPerSample);  // NOLINT(google-explicit-constructor)
+    static ZoomRatio ofStep(int listIndex);
+    double toSamples(double pixels) const { return pixels * 1000.0 / itemData; }
+    double toPixels(double samples) const { return samples * itemData / 1000.0; }
+};
+
+// Positions above the bars' Max are lowered to it (apply view state to the windows).
+void lowerToBarMax(ViewState &view);
+
+// Label8 in trigger delay mode: "-" followed by (HScroll7.Max - delay + 512 / 2 + 28).
+std::string delayLabelText(const ViewState &view);
+
 // Apply zoom step: zoom index, samples per division and per pixel of view v.
 void applyZoomStep(ProgramState &s, int v, int listIndex);
 
@@ -54,6 +73,18 @@ struct TrackRow {
 };
 std::vector<TrackRow> shownRows(const TrackTable &t, int firstRow);
 int rowHeight(uint8_t heightCode);
+
+// Places items of the given widths in lines from left to right, starting a new line when
+// the next item would pass the available width (an item wider than the width gets a line of
+// its own). Positions are relative to the first line's left end.
+struct FlowPlace {
+    int x = 0, y = 0;
+};
+struct Flow {
+    std::vector<FlowPlace> places;
+    int lines = 0;
+};
+Flow flowItems(const std::vector<int> &widths, int available, int gap, int lineHeight);
 
 // The tool tip of a track name box.
 std::string trackToolTip(uint8_t content);

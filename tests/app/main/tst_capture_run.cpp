@@ -357,3 +357,24 @@ TEST(CaptureRun, ReadOutFromAGoneUnitLeavesTheDataSetAsItWas) {
         EXPECT_EQ(r.statusTexts.back(), gone ? kUnitGoneText : "Completed");
     }
 }
+
+TEST(CaptureRun, EachDataSetKeepsTheTriggerOffsetOfItsCapture) {
+    Rig r;
+    r.state.settings.captureMode = 0;
+    // A capture into data set 1 whose read-out found the trigger 8 samples in...
+    r.state.views[0].dataSet = 1;
+    r.state.triggerOffsets = {8, 8, 8};
+    r.device.statuses = {0, 3};
+    r.run->run();
+    r.stepAll();
+    EXPECT_EQ(r.state.dataSetRecords[1][0], 8);
+    EXPECT_EQ(r.state.dataSetRecords[0][0], 0);
+    // ...then one into data set 0 at 3: data set 1 still holds its own 8.
+    r.state.views[0].dataSet = 0;
+    r.state.triggerOffsets = {3, 3, 3};
+    r.device.statuses = {0, 3};
+    r.run->run();
+    r.stepAll();
+    EXPECT_EQ(r.state.dataSetRecords[0][0], 3);
+    EXPECT_EQ(r.state.dataSetRecords[1][0], 8);
+}

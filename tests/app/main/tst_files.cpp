@@ -2,12 +2,16 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/settings_file.h"
+#include "main/tables.h"
+#include "timing/timing_view.h"
 
 using namespace kv::app;
 
@@ -88,6 +92,40 @@ class TestFiles : public QObject {
         QCOMPARE(int(f.plane(2, 1)[2016]), 0x99);  // past the record length
         QCOMPARE(int(f.plane(2, 2)[5]), 0x98);
         QVERIFY(f.answers.told.isEmpty());
+    }
+
+    void reloadedCaptureReadsTheSame() {
+        Fixture f;
+        f.start();
+        const auto values = [&] {
+            QStringList v;
+            TimingView *view = f.window->view(0);
+            for (int row = 0; row < kShownTracks; ++row) {
+                for (const char *column : {"LabelV1", "LabelV2", "LabelTrig"}) {
+                    v << view->findChild<QLabel *>(QString("%1(%2)").arg(column).arg(row))->text();
+                }
+            }
+            return v;
+        };
+        // A single capture of the demonstration board; its trigger lies 8 samples in.
+        f.window->state().settings.captureMode = 0;
+        f.window->action("go")->trigger();
+        auto *status = f.window->findChild<QLineEdit *>("Text21");
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), QString("Completed"), 5000);
+        QTRY_VERIFY(!f.window->captureRun().active());
+        QCOMPARE(f.window->state().dataSetRecords[0][0], 8);
+        f.window->redrawAllViews();
+        const QStringList before = values();
+        f.answers.files << f.path("board.osv");
+        f.window->action("mnuFileSaveAs")->trigger();
+        // The program ends and starts again; the file is loaded.
+        f.window.reset();
+        f.start();
+        QCOMPARE(f.window->state().dataSetRecords[0][0], 0);
+        f.answers.files << f.path("board.osv");
+        f.window->action("mnuFileOpen")->trigger();
+        QCOMPARE(f.window->state().dataSetRecords[0][0], 8);
+        QCOMPARE(values(), before);
     }
 
     void cancelledDialogsChangeNothing() {

@@ -5,6 +5,7 @@
 #include "main/memory_check.h"
 #include "main/number_format.h"
 #include "main/trigger_word.h"
+#include "main/window_tiling.h"
 
 using namespace kv::app;
 
@@ -106,4 +107,38 @@ TEST(Detection, DemonstrationMode) {
     EXPECT_TRUE(state.demonstration);
     EXPECT_EQ(state.hardwarePresent, 0);
     EXPECT_EQ(state.librarySelector, 1);
+}
+
+TEST(WindowTiling, HorizontalStripsAndVerticalColumns) {
+    // Three windows over 1000 x 700: strips of 233, 233 and 234 pixels.
+    auto strips = tileWindows(3, 1000, 700, true);
+    ASSERT_EQ(strips.size(), 3u);
+    EXPECT_EQ(strips[0].y, 0);
+    EXPECT_EQ(strips[1].y, 233);
+    EXPECT_EQ(strips[2].y, 466);
+    for (const WindowRect &r : strips) {
+        EXPECT_EQ(r.x, 0);
+        EXPECT_EQ(r.width, 1000);
+    }
+    EXPECT_EQ(strips[2].y + strips[2].height, 700);
+    auto columns = tileWindows(3, 1000, 700, false);
+    EXPECT_EQ(columns[0].x, 0);
+    EXPECT_EQ(columns[1].x, 333);
+    EXPECT_EQ(columns[2].x, 666);
+    EXPECT_EQ(columns[2].x + columns[2].width, 1000);
+    for (const WindowRect &r : columns) {
+        EXPECT_EQ(r.y, 0);
+        EXPECT_EQ(r.height, 700);
+    }
+}
+
+TEST(WindowTiling, IconsAlongTheBottom) {
+    // Icons of 160 x 30 in an area 400 wide: two to a row, the third above.
+    auto icons = iconPlaces(3, 400, 700, 160, 30);
+    EXPECT_EQ(icons[0].x, 0);
+    EXPECT_EQ(icons[0].y, 670);
+    EXPECT_EQ(icons[1].x, 160);
+    EXPECT_EQ(icons[1].y, 670);
+    EXPECT_EQ(icons[2].x, 0);
+    EXPECT_EQ(icons[2].y, 640);
 }

@@ -130,3 +130,25 @@ TEST(DataToTiming, AutomaticAssignment) {
     EXPECT_EQ(s.views[3].dataSet, 2);
     EXPECT_EQ(s.nextAutoDataSet, 2);
 }
+
+TEST(Mouse, CatchWindowIsEvenBelowMagnifyHalf) {
+    // Cursor A 100 pixels from the left edge at the steps whose float ratio is inexact: the
+    // window reaches 4 pixels on either side and not 5.
+    const double perPixel[] = {5, 10, 20, 50, 100, 200};
+    const int steps[] = {7, 8, 9, 10, 11, 12};
+    for (int i = 0; i < 6; ++i) {
+        ViewState v;
+        v.screenStart = 1000;
+        v.cursorA = 1000 + static_cast<int32_t>(100 * perPixel[i]);
+        v.cursorB = v.triggerCursor = 0;  // left of the screen
+        const ZoomRatio z = ZoomRatio::ofStep(steps[i]);
+        EXPECT_EQ(catchCursor(105, v, z, false), 3) << steps[i];
+        EXPECT_EQ(catchCursor(104, v, z, false), 0) << steps[i];
+        EXPECT_EQ(catchCursor(95, v, z, false), 3) << steps[i];
+        EXPECT_EQ(catchCursor(96, v, z, false), 0) << steps[i];
+        // A 10-pixel screen drag moves 10 x samples per pixel.
+        v.barMax = 131039;
+        EXPECT_EQ(draggedScreenStart(v, 110, 100, z, 100), 1000 + 10 * perPixel[i]) << steps[i];
+        EXPECT_EQ(draggedCursor(v, 560, z), 1000 + 560 * perPixel[i]) << steps[i];
+    }
+}

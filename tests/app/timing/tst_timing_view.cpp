@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "main/main_window.h"
@@ -101,6 +102,106 @@ class TestTimingView : public QObject {
         }
         // A group track reads 0.
         QCOMPARE(r.view->findChild<QLabel *>("LabelV1(0)")->text(), QString("0"));
+    }
+
+    void rowTwentySevenAndTheValueColours() {
+        ViewRig r;
+        // D23 high and D22 low: rows 26 (D22) and 27 (D23) of the default layout differ.
+        std::memset(r.state.capture.plane(0, 2), 0x80, 131072);
+        r.state.colours.entry[542] = 0x00302010;  // COLORREF: red 0x10, green 0x20, blue 0x30
+        r.view->applyState();
+        r.view->draw();
+        for (const char *column : {"LabelV1", "LabelV2", "LabelTrig"}) {
+            const auto text = [&](int row) {
+                return r.view->findChild<QLabel *>(QString("%1(%2)").arg(column).arg(row))->text();
+            };
+            QCOMPARE(text(27), QString("1"));
+            QCOMPARE(text(26), QString("0"));
+        }
+        // The value labels stand on the timing background.
+        auto *label = r.view->findChild<QLabel *>("LabelV1(27)");
+        const QImage shot = label->grab().toImage();
+        QCOMPARE(QColor(shot.pixel(1, 1)), QColor(0x10, 0x20, 0x30));
+    }
+
+    void eachDataSetDrawsWithItsOwnOffset() {
+        ViewRig r;
+        fillKnownCapture(r.state, 0);
+        fillKnownCapture(r.state, 1);
+        // Data set 1 was captured with the trigger 8 samples in; the last capture went to
+        // data set 0 and found it at 0.
+        r.state.dataSetRecords[1][0] = 8;
+        r.state.triggerOffsets = {0, 0, 0};
+        r.state.views[0].dataSet = 1;
+        r.view->draw();
+        // Cursor A 30 reads sample 38 = 0b00100110: D1, D2 and D5 high (rows 5, 6, 9).
+        const auto a = [&](int row) {
+            return r.view->findChild<QLabel *>(QString("LabelV1(%1)").arg(row))->text();
+        };
+        QCOMPARE(a(4), QString("0"));
+        QCOMPARE(a(5), QString("1"));
+        QCOMPARE(a(6), QString("1"));
+        QCOMPARE(a(7), QString("0"));
+        QCOMPARE(a(9), QString("1"));
+        QCOMPARE(r.state.dataSetRecords[1][0], 8);  // drawing leaves it alone
+    }
+
+    void listingScrollsAndKeepsOneCellPerByte() {
+        NoDevice device;
+        QuietAnswers answers;
+        MainWindow w(device, &answers);
+        w.resize(1100, 900);
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w)) qWarning("main window not exposed");
+        w.startUp(1024ull * 1048576, 30);
+        ProgramState &s = w.state();
+        uint8_t *p0 = s.capture.plane(0, 0), *p1 = s.capture.plane(0, 1),
+                *p2 = s.capture.plane(0, 2);
+        for (int i = 0; i < 131072; ++i) {
+            p0[i] = static_cast<uint8_t>(i);
+            p1[i] = 0xA9;
+            p2[i] = 0xC3;  // with 0xA9 the UTF-8 encoding of one character
+        }
+        p0[10] = 0x81;  // not printable in Latin-1
+        // Only the eight channel rows 4..11, so that the listing fits the picture.
+        for (int row = 12; row < kShownTracks; ++row)
+            s.tracks[0].off[static_cast<size_t>(row)] = 1;
+        w.action("munsTATEview")->trigger();
+        TimingView *view = w.view(0);
+        auto *bar = view->findChild<QScrollBar *>("ScrollBar1");
+        QVERIFY(!bar->isHidden());
+        QCOMPARE(bar->maximum(), 2015);  // HScroll1's Max and large change
+        QCOMPARE(bar->pageStep(), 8);
+        const int tracksEnd = view->lastDraw().tracksEnd;
+        QCOMPARE(tracksEnd, -5 + 4 * 26 + 8 * 18 + 18);
+        QCOMPARE(bar->y(), view->picture()->y() + tracksEnd);
+        // Moved by one large change and two small ones, the listing starts at sample 10.
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(s.views[0].stateStart, 10);
+        const DrawOutput &out = view->lastDraw();
+        QCOMPARE(QString::fromStdString(out.listing[1].substr(0, 8)), QString("10      "));
+        QCOMPARE(QString::fromStdString(out.listing[2].substr(0, 8)), QString("11      "));
+        // Characters: one cell per byte. 0xC3 and 0xA9 print as Latin-1 (or "." without a
+        // glyph), 0x81 as "."; the binary column after them starts where it should.
+        for (size_t i = 1; i < out.listing.size(); ++i)
+            QCOMPARE(out.printed[i].size(), qsizetype(out.listing[i].size()));
+        const QString row0 = out.printed[1];
+        QVERIFY(row0[31] == QChar(0xC3) || row0[31] == QChar('.'));
+        QVERIFY(row0[32] == QChar(0xA9) || row0[32] == QChar('.'));
+        QCOMPARE(row0[33], QChar('.'));
+        QCOMPARE(row0.mid(38, 24), QString("110000111010100110000001"));
+        // The cursor lines end below the last track: cursor A at x = 30 (screen start 0,
+        // "Magnify 1") is drawn down to the track end and not into the listing.
+        const QImage &image = view->picture()->image();
+        const QRgb cursorA = qRgb(255, 255, 0);
+        bool above = false;
+        for (int y = 0; y < tracksEnd; ++y)
+            above = above || image.pixel(30, y) == cursorA;
+        QVERIFY(above);
+        for (int y = tracksEnd; y < image.height(); ++y)
+            QVERIFY2(image.pixel(30, y) != cursorA, qPrintable(QString::number(y)));
     }
 
     void stateListingColumns() {

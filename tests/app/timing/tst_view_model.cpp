@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "timing/bar_range.h"
 #include "timing/view_drawing.h"
 #include "timing/view_model.h"
 
@@ -140,4 +143,95 @@ TEST(ViewModel, StateListingTexts) {
     EXPECT_EQ(listingText(g, 0, v, binary, 1000), "4B");
     const uint8_t small[4] = {0x0F, 0, 0, 0};
     EXPECT_EQ(listingText(g, 0, small, binary, 1000), "0F");
+}
+
+TEST(ViewModel, ReversedBarReachesEveryValueFromMinToMax) {
+    // HScroll7 at "2k": Min (2 + 100) x 512 = 52224 above Max 32767. The left end is Min,
+    // the right end Max, one slider step per value.
+    const BarRange delay{52224, 32767};
+    EXPECT_TRUE(delay.reversed());
+    EXPECT_EQ(delay.steps(), 19457);
+    EXPECT_EQ(delay.toPosition(52224), 0);
+    EXPECT_EQ(delay.toPosition(32767), 19457);
+    EXPECT_EQ(delay.fromPosition(0), 52224);
+    EXPECT_EQ(delay.fromPosition(1), 52223);
+    EXPECT_EQ(delay.fromPosition(19457), 32767);
+    EXPECT_EQ(delay.fromPosition(19458), 32767);  // past the right end
+    EXPECT_EQ(delay.clamp(0), 32767);             // below both: the nearer end, Max
+    EXPECT_EQ(delay.clamp(60000), 52224);
+    for (int32_t v : {32767, 32768, 40000, 52223, 52224})
+        EXPECT_EQ(delay.fromPosition(delay.toPosition(v)), v);
+    // A bar in the usual order is unchanged.
+    const BarRange screen{0, 2015};
+    EXPECT_FALSE(screen.reversed());
+    EXPECT_EQ(screen.toPosition(700), 700);
+    EXPECT_EQ(screen.fromPosition(2015), 2015);
+    EXPECT_EQ(screen.clamp(-4), 0);
+    // "128k": Min (256 + 100) x 512 = 182272.
+    EXPECT_EQ((BarRange{182272, 32767}.steps()), 149505);
+}
+
+TEST(ViewModel, DepthChangeKeepsTheDelayInsideItsBar) {
+    ProgramState s;
+    s.views[0].triggerDelay = 0;  // never set: outside the reversed range
+    applyMemoryDepth(s);
+    EXPECT_EQ(s.views[0].delayBarMin, 52224);
+    EXPECT_EQ(s.views[0].triggerDelay, 32767);
+    // Label8 = "-" & (Max - delay + 512 / 2 + 28).
+    EXPECT_EQ(delayLabelText(s.views[0]), "-284");
+    s.views[0].triggerDelay = 52224;
+    EXPECT_EQ(delayLabelText(s.views[0]), "--19173");
+    s.settings.memoryDepthIndex = 1;
+    s.views[0].triggerDelay = 150000;
+    applyMemoryDepth(s);
+    EXPECT_EQ(s.views[0].delayBarMin, 182272);
+    EXPECT_EQ(s.views[0].triggerDelay, 150000);
+}
+
+TEST(ViewModel, PositionsAboveTheBarMaxAreLowered) {
+    ViewState v;
+    v.barMax = 2015;
+    v.cursorA = 2016;  // the last start: one above the bar's Max
+    v.cursorB = 2015;
+    v.triggerCursor = 4000;
+    v.screenStart = 2016;
+    lowerToBarMax(v);
+    EXPECT_EQ(v.cursorA, 2015);
+    EXPECT_EQ(v.cursorB, 2015);
+    EXPECT_EQ(v.triggerCursor, 2015);
+    EXPECT_EQ(v.screenStart, 2015);
+}
+
+TEST(ViewModel, ZoomRatioIsExactAtEveryStep) {
+    // Samples per pixel of the thirteen steps, from the zoom table.
+    const double perPixel[13] = {1.0 / 50, 1.0 / 20, 1.0 / 10, 1.0 / 5, 1.0 / 2, 1,  2,
+                                 5,        10,       20,       50,      100,     200};
+    for (int i = 0; i < 13; ++i) {
+        const ZoomRatio z = ZoomRatio::ofStep(i);
+        // Every whole number of pixels that holds whole samples gives them exactly.
+        for (int px : {0, 50, 100, 560, 1000})
+            EXPECT_DOUBLE_EQ(z.toSamples(px), std::round(px * perPixel[i] * 1e6) / 1e6) << i;
+        EXPECT_EQ(z.toPixels(z.toSamples(500)), 500) << i;
+    }
+    EXPECT_EQ(ZoomRatio::ofStep(7).toSamples(560), 2800);  // the float 0.2 gives 2799.99...
+    EXPECT_EQ(ZoomRatio(0.0f).itemData, 1000);             // 0 reads as 1.0
+    EXPECT_EQ(ZoomRatio(0.1f).itemData, 100);
+}
+
+TEST(ViewModel, NarrowRowsWrap) {
+    // Four pairs of 124 pixels and two selectors of 120, gap 6.
+    const std::vector<int> widths = {124, 124, 124, 124, 120, 120};
+    Flow wide = flowItems(widths, 900, 6, 24);
+    EXPECT_EQ(wide.lines, 1);
+    EXPECT_EQ(wide.places[5].x, 4 * 130 + 126);
+    Flow narrow = flowItems(widths, 300, 6, 24);
+    EXPECT_EQ(narrow.lines, 3);  // 124 + 6 + 124 = 254 fits; a third would not
+    EXPECT_EQ(narrow.places[2].x, 0);
+    EXPECT_EQ(narrow.places[2].y, 24);
+    EXPECT_EQ(narrow.places[5].x, 126);
+    EXPECT_EQ(narrow.places[5].y, 48);
+    Flow tiny = flowItems(widths, 100, 6, 24);  // every item on a line of its own
+    EXPECT_EQ(tiny.lines, 6);
+    EXPECT_EQ(tiny.places[0].y, 0);
+    EXPECT_EQ(tiny.places[5].y, 5 * 24);
 }
