@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "main/capture_progress.h"
 #include "main/device_api.h"
 #include "main/program_state.h"
 
@@ -20,6 +21,8 @@ struct RunHooks {
     std::function<void()> autoAssign;        // data-to-timing by auto
     std::function<void(const std::string &, const std::string &)> numberedSave;  // cfg, osv
     std::function<uint32_t()> tick;  // the millisecond tick
+    // Progress of a long filling phase in percent; -1 hides it.
+    std::function<void(int)> setProgress;
 };
 
 // The capture run as a state machine: every polling step of a run is one call of step(),
@@ -60,6 +63,8 @@ class CaptureRun {
     void finish();
     void end();
     bool interrupted() const;
+    uint32_t now() const { return m_hooks.tick ? m_hooks.tick() : 0; }
+    void showProgress(double expectedMs);
 
     ProgramState &m_state;
     DeviceApi &m_device;
@@ -68,6 +73,8 @@ class CaptureRun {
     uint8_t m_status = 0;
     int m_target = 0;
     uint8_t m_condition = 1;
+    FillTimes m_fill;
+    uint32_t m_phaseStart = 0;
 };
 
 }  // namespace kv::app

@@ -101,16 +101,16 @@ bool MainWindow::saveSettings(const QString &path, bool atExit) {
     return false;
 }
 
-void MainWindow::loadSettings(const QString &path, bool defaultName) {
+bool MainWindow::loadSettings(const QString &path, bool defaultName) {
     WindowMarks marks = collectMarks();
     bool existed = false;
     const SettingsReadResult r =
         loadSettingsFile(path.toStdString(), defaultName, m_state, marks, &existed);
-    if (!existed) return;
+    if (!existed) return false;
     switch (r.outcome) {
         case SettingsReadResult::Outcome::OtherModel:
             m_questions->tell("KV-6830", QString::fromStdString(r.message));
-            return;
+            return false;
         case SettingsReadResult::Outcome::Error:
             m_questions->tell("Load Setting",
                               QString("The settings file %1 could not be read (line %2: %3). "
@@ -118,14 +118,15 @@ void MainWindow::loadSettings(const QString &path, bool defaultName) {
                                   .arg(path)
                                   .arg(r.line)
                                   .arg(QString::fromStdString(r.message)));
-            return;
+            return false;
         case SettingsReadResult::Outcome::HeaderOnly:
             action("mnuAutoSaveSetting")->setChecked(false);
-            return;
+            return false;
         case SettingsReadResult::Outcome::Loaded:
             applyMarks(marks);
-            return;
+            return true;
     }
+    return false;
 }
 
 void MainWindow::buildFileCommands() {

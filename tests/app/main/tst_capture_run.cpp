@@ -2,6 +2,7 @@
 
 #include "fake_device.h"
 #include "main/capture_run.h"
+#include "main/trigger_word.h"
 
 using namespace kv::app;
 
@@ -15,6 +16,8 @@ struct Rig {
     int timer3 = -1, redraws = 0;
     std::vector<std::string> saves;
     std::unique_ptr<CaptureRun> run;
+    uint32_t tickNow = 4242;
+    std::vector<int> progress;
 
     Rig() {
         state.capture.allocate(2);
@@ -27,7 +30,8 @@ struct Rig {
             saves.push_back(cfg);
             saves.push_back(osv);
         };
-        h.tick = [] { return 4242u; };
+        h.tick = [this] { return tickNow; };
+        h.setProgress = [this](int p) { progress.push_back(p); };
         run = std::make_unique<CaptureRun>(state, device, h);
     }
     // Steps until the run ends or `limit` steps have passed.
@@ -281,4 +285,51 @@ TEST(CaptureRun, SecondRunWhileActiveIsIgnored) {
     r.run->run();
     r.stepAll(3);
     EXPECT_EQ(r.device.starts.size(), 1u);
+}
+
+TEST(CaptureRun, LongCapturesShowProgressFromTheRate) {
+    // 128K at 5 kHz (200 us a sample), trigger position 65536: each half of the memory
+    // should take 65536 x 0.2 ms = 13107.2 ms to fill.
+    Rig r;
+    r.state.settings.memoryDepthIndex = 1;
+    r.state.settings.captureMode = 0;
+    r.state.settings.rateCode = 22;
+    r.state.samplePeriodPs = 2e8;
+    r.state.views[0].triggerCursor = 65536;
+    rebuildTriggerWordChars("XXXXXXXX XXXXXXXX 00010000", r.state.triggerWordChars);
+    r.device.statuses = {0, 0, 4, 1, 1, 3};
+    r.tickNow = 0;
+    r.run->run();
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 0);
+    r.tickNow = 6554;  // half the pre-trigger time
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 50);
+    r.tickNow = 6600;  // waiting for the trigger: no time to expect
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), -1);
+    r.tickNow = 10000;  // triggered: the post-trigger part starts from 0
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 0);
+    r.tickNow = 10000 + 3277;  // a quarter of it
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 25);
+    EXPECT_FALSE(r.run->step());  // complete
+    EXPECT_EQ(r.progress.back(), -1);
+}
+
+TEST(CaptureRun, ProgressTimesFollowTheMemoryAndTheClock) {
+    // 2K at 100 MHz takes 20 us: never shown.
+    EXPECT_EQ(phaseProgress(0, expectedFillTimes(2048, 1024, false, 10'000).postMs), -1);
+    // Free run keeps the whole memory after the forced trigger: 131072 x 0.2 ms.
+    const FillTimes free = expectedFillTimes(131072, 65536, true, 2e8);
+    EXPECT_DOUBLE_EQ(free.preMs, 0);
+    EXPECT_DOUBLE_EQ(free.postMs, 26214.4);
+    // An external clock gives no period: nothing to show.
+    EXPECT_EQ(phaseProgress(500, expectedFillTimes(131072, 1024, false, 0).preMs), -1);
+    // A phase that overruns its time stays just short of full.
+    EXPECT_EQ(phaseProgress(30000, free.postMs), 99);
+    // A trigger position beyond the memory counts the whole memory as pre-trigger.
+    EXPECT_DOUBLE_EQ(expectedFillTimes(2048, 5000, false, 1e9).preMs, 2048.0);
+    EXPECT_DOUBLE_EQ(expectedFillTimes(2048, 5000, false, 1e9).postMs, 0.0);
 }
