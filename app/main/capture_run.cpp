@@ -164,6 +164,7 @@ void CaptureRun::begin() {
     // An external clock has no rate to expect a time from.
     m_fill = expectedFillTimes(length, m_state.triggerPositions[static_cast<size_t>(m_target)],
                                freeRun, cs.clockSource == 0 ? m_state.samplePeriodPs : 0);
+    m_fillKnown = cs.clockSource == 0;
     m_phaseStart = now();
     m_device.startCapture1(startArguments(m_target));
     poll();
@@ -225,6 +226,26 @@ bool CaptureRun::step() {
             return active();
     }
     return false;
+}
+
+bool CaptureRun::fillNearlyDone(double expectedMs) const {
+    return m_fillKnown && (now() - m_phaseStart) + kPollMs >= expectedMs;
+}
+
+int CaptureRun::nextStepDelayMs() const {
+    switch (m_phase) {
+        case Phase::Begin:
+        case Phase::Finish:
+            return 0;
+        case Phase::PreTrigger:
+            return fillNearlyDone(m_fill.preMs) ? 1 : kPollMs;
+        case Phase::PostTrigger:
+            return fillNearlyDone(m_fill.postMs) ? 1 : kPollMs;
+        case Phase::Idle:
+        case Phase::Waiting:
+            break;
+    }
+    return kPollMs;
 }
 
 void CaptureRun::showProgress(double expectedMs) {

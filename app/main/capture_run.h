@@ -44,6 +44,11 @@ class CaptureRun {
     // One polling step; returns whether the run goes on (the caller keeps its timer).
     bool step();
     bool active() const { return m_phase != Phase::Idle; }
+    // How long the window gets before the next step: nothing before the next pass, a
+    // millisecond while a filling phase should be about done at the sample rate, and
+    // kPollMs otherwise (waiting for the trigger, a long fill, an external clock).
+    int nextStepDelayMs() const;
+    static constexpr int kPollMs = 5;
 
     // The trigger position of a data set from a view's values (trigger delay mode or the
     // trigger cursor).
@@ -73,7 +78,10 @@ class CaptureRun {
     uint8_t m_status = 0;
     int m_target = 0;
     uint8_t m_condition = 1;
+    bool fillNearlyDone(double expectedMs) const;
+
     FillTimes m_fill;
+    bool m_fillKnown = false;  // internal clock: the fill times follow from the rate
     uint32_t m_phaseStart = 0;
 };
 

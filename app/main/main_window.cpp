@@ -404,7 +404,9 @@ void MainWindow::buildTimers() {
     m_timer3 = make("Timer3");
     m_poll = new QTimer(this);
     m_poll->setObjectName("pollTimer");
-    m_poll->setInterval(5);  // a polling step every 5 ms: live window, idle processor
+    // One polling step at a time; the run says how long the window gets before the next.
+    m_poll->setSingleShot(true);
+    m_poll->setTimerType(Qt::PreciseTimer);
     connect(m_poll, &QTimer::timeout, this, &MainWindow::runStep);
     connect(m_timer3, &QTimer::timeout, this, [this] { m_run->timer3Fired(); });
     connect(m_timer1, &QTimer::timeout, this, [this] { redrawAllViews(); });
@@ -491,7 +493,6 @@ void MainWindow::toolbarClicked(const QString &key) {
             return;
         }
         m_run->run();
-        m_poll->start();
         runStep();
     } else if (key == "stop") {
         m_run->stop();
@@ -502,7 +503,10 @@ void MainWindow::toolbarClicked(const QString &key) {
 }
 
 void MainWindow::runStep() {
-    if (!m_run->step()) m_poll->stop();
+    if (m_run->step())
+        m_poll->start(m_run->nextStepDelayMs());
+    else
+        m_poll->stop();
 }
 
 void MainWindow::reset() {

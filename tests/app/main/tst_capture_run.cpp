@@ -333,3 +333,47 @@ TEST(CaptureRun, ProgressTimesFollowTheMemoryAndTheClock) {
     EXPECT_DOUBLE_EQ(expectedFillTimes(2048, 5000, false, 1e9).preMs, 2048.0);
     EXPECT_DOUBLE_EQ(expectedFillTimes(2048, 5000, false, 1e9).postMs, 0.0);
 }
+
+TEST(CaptureRun, StepsComeSoonWhenTheUnitShouldBeDone) {
+    // 2K at 100 MHz in free run: the memory fills in 20 us, so the run polls again after
+    // a millisecond and starts the next pass at once.
+    Rig r;
+    r.state.settings.captureMode = 1;
+    r.state.samplePeriodPs = 10'000;
+    rebuildTriggerWordChars("XXXXXXXX XXXXXXXX XXXXXXXX", r.state.triggerWordChars);
+    r.device.statuses = {1, 1, 3};
+    r.run->run();
+    ASSERT_TRUE(r.run->step());  // started; the trigger is forced, post-trigger filling
+    EXPECT_EQ(r.run->nextStepDelayMs(), 1);
+    ASSERT_TRUE(r.run->step());  // complete
+    ASSERT_TRUE(r.run->step());  // read out; Normal: the next pass comes
+    EXPECT_EQ(r.run->nextStepDelayMs(), 0);
+    // The same capture on an external clock: no rate to go by, the usual pace.
+    r.state.settings.clockSource = 1;
+    r.device.statuses = {1};
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.run->nextStepDelayMs(), CaptureRun::kPollMs);
+    r.run->stop();
+    EXPECT_FALSE(r.run->step());
+
+    // Waiting for a trigger word: the usual pace, to leave the processor idle.
+    Rig w;
+    w.state.settings.captureMode = 1;
+    w.state.samplePeriodPs = 10'000;
+    rebuildTriggerWordChars("XXXXXXXX 11111111 XXXXXXXX", w.state.triggerWordChars);
+    w.device.statuses = {4};
+    w.run->run();
+    ASSERT_TRUE(w.run->step());
+    EXPECT_EQ(w.run->nextStepDelayMs(), CaptureRun::kPollMs);
+
+    // 128K at 5 kHz after the trigger: 13 s to go, the usual pace.
+    Rig slow;
+    slow.state.settings.memoryDepthIndex = 1;
+    slow.state.samplePeriodPs = 2e8;
+    slow.state.views[0].triggerCursor = 65536;
+    rebuildTriggerWordChars("XXXXXXXX 11111111 XXXXXXXX", slow.state.triggerWordChars);
+    slow.device.statuses = {1};
+    slow.run->run();
+    ASSERT_TRUE(slow.run->step());
+    EXPECT_EQ(slow.run->nextStepDelayMs(), CaptureRun::kPollMs);
+}
