@@ -152,7 +152,8 @@ void ParametersWindow::setTriggerWord(const QString &text) {
 void ParametersWindow::validateTriggerWord() {
     setQuietly([this] {
         const std::string checked = normaliseTriggerWord(m_word->text().toStdString());
-        m_word->setText(QString::fromStdString(checked));
+        const QString shown = QString::fromStdString(checked);
+        if (m_word->text() != shown) m_word->setText(shown);  // keeps the cursor where it is
         m_panel.triggerWordBox()->setWord(QString::fromStdString(checked));
         m_state.settings.triggerWord = checked;
         rebuildTriggerWordChars(checked, m_state.triggerWordChars);

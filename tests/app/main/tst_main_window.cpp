@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -112,6 +114,30 @@ class TestMainWindow : public QObject {
         QCOMPARE(window.state().hardwarePresent, uint8_t{1});
         QVERIFY(window.findChild<QLabel *>("DemoMark")->isHidden());
         QCOMPARE(window.windowTitle(), QString("KV-6830A"));
+    }
+
+    void longCaptureShowsProgressAndStopsAtOnce() {
+        Answers answers;
+        kvtest::FakeDevice device;
+        MainWindow window{device, &answers};
+        window.startUp(1024ull * 1048576, 30);
+        window.panel()->scroll(4)->setValue(1);   // 128k
+        window.panel()->scroll(5)->setValue(13);  // 5 kHz: 200 us a sample
+        const QString word = "XXXXXXXX XXXXXXXX 00010000";
+        window.panel()->triggerWordBox()->setWord(word);
+        window.panel()->triggerWordEdited(word, false);
+        window.state().settings.captureMode = 1;
+        // Triggered at once, then the post-trigger memory fills for about 26 s.
+        device.statuses = {1};
+        auto *bar = window.findChild<QProgressBar *>("CaptureProgress");
+        QVERIFY(bar && bar->isHidden());
+        window.action("go")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!bar->isHidden(), 2000);
+        QVERIFY(bar->value() >= 0 && bar->value() < 5);  // a fraction of a second in
+        window.action("stop")->trigger();
+        QVERIFY(!window.captureRun().active());  // at once, not at the next poll
+        QVERIFY(bar->isHidden());
+        QVERIFY(!window.action("go")->isChecked());
     }
 
     void viewZeroOpensOnlyWithoutSettings() {
