@@ -384,7 +384,7 @@ uint8_t Device::getTrigStat(uint16_t portBase, uint8_t *stateBlock) {
     selectStatus();
     uint8_t status = 4;
     if (readStatus() & 0x10) {
-        selectStatus();
+        // The status register is still selected: read it again at once.
         status = (readStatus() & 0x20) ? 1 : 3;
     }
     storeShadows(stateBlock);

@@ -103,6 +103,9 @@ class Device {
     size_t pendingUsbBytes() const { return m_queueCount; }
     uint16_t portBase() const { return m_base; }
     bool usbOpen() const { return m_usbHandle >= 0; }
+    // Lets go of an open USB unit on the backend it was opened on (before the backends
+    // change) and forgets the link.
+    void releaseLink();
 
     // Register primitives.
     void writeRegister(uint8_t reg, uint8_t value);

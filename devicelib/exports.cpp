@@ -1,4 +1,5 @@
 // The exported C entry points: argument unpacking onto the one process-wide Device.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -19,6 +20,9 @@ const bool g_simulatorRegistered = [] {
     kv::sim::registerWithPlatform();
     return true;
 }();
+
+// Set while the demonstration unit stands in for the real links.
+bool g_demonstration = false;
 
 uint16_t low16(uint32_t v) {
     return static_cast<uint16_t>(v);
@@ -73,6 +77,13 @@ extern "C" {
 
 uint8_t FindBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock, intptr_t, intptr_t,
                    intptr_t, uint32_t family) {
+    // After demonstration mode the search looks at the real links again.
+    if (g_demonstration) {
+        device().releaseLink();
+        kv::platform::overridePortIo(nullptr);
+        kv::platform::overrideUsbDriver(nullptr);
+        g_demonstration = false;
+    }
     return device().findBoard1(low16(port), selectionBlock, stateBlock, low16(family));
 }
 
@@ -179,8 +190,10 @@ double GetRateNS(uint32_t family, uint32_t index) {
 
 int32_t GetBufLenDisp(uint32_t index, const int32_t *table, int32_t reserve) {
     if (!table) return 0;
-    const int32_t value = table[low8(index)] - (reserve < 50 ? reserve : 50) - 1;
-    return value < 0 ? 0 : value;
+    // In 64 bits: a very negative entry must not wrap round to a large length.
+    const int64_t value = int64_t{table[low8(index)]} - (reserve < 50 ? reserve : 50) - 1;
+    if (value < 0) return 0;
+    return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
 }
 
 int32_t GetBufLenFull(const int32_t *table, uint32_t index) {
@@ -206,6 +219,8 @@ uint8_t UnitPlugged1(void) {
 uint8_t FindDemoBoard1(uint32_t port, uint8_t *selectionBlock, uint8_t *stateBlock) {
     if (!selectionBlock || !stateBlock) return 0;
     auto backends = kv::sim::demonstrationUnit().backends();
+    device().releaseLink();
+    g_demonstration = true;
     kv::platform::overridePortIo(backends.port);
     kv::platform::overrideUsbDriver(backends.usb);
     uint16_t family = 0;

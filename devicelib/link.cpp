@@ -204,6 +204,13 @@ void Device::useUsb() {
     m_reader = Reader::Usb;
 }
 
+void Device::releaseLink() {
+    m_queueCount = 0;
+    closeUsb();
+    m_writer = Writer::Unset;
+    m_reader = Reader::Unset;
+}
+
 void Device::closeUsb() {
     if (m_usbHandle >= 0) usb().close(m_usbHandle);
     m_usbHandle = -1;
@@ -275,7 +282,10 @@ void Device::waitMs(uint32_t ms) {
 uint8_t Device::findBoard1(uint16_t portBase, uint8_t *selectionBlock, uint8_t *stateBlock,
                            uint16_t family) {
     if (!selectionBlock || !stateBlock) return 0;
-    // Step 1
+    // Step 1. A unit already open on USB is let go first: the system grants its
+    // interface to one handle only, so opening it again while held would fail.
+    m_queueCount = 0;
+    closeUsb();
     m_writer = Writer::Port;
     m_reader = Reader::Bpp;
     std::memcpy(selectionBlock + kFamilyOffset, &family, sizeof family);

@@ -11,6 +11,7 @@
 #include "main/capture_parameters.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word.h"
+#include "main/trigger_word_box.h"
 
 namespace kv::app {
 
@@ -56,12 +57,9 @@ ParametersWindow::ParametersWindow(ProgramState &state, ParameterPanel &panel, Q
     m_thresholdText->setObjectName("Label9");
     grid->addWidget(m_thresholdText, 5, 2);
     label("Label8", "Trig Word", 6);
-    m_word = new QLineEdit(this);
+    m_word = new TriggerWordBox(this);
     m_word->setObjectName("Text1");
     m_word->setToolTip("Trigger 23-0");
-    m_word->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_word->setMaxLength(26);
-    m_word->setText("XXXXXXXX XXXXXXXX XXXXXXXX");
     m_word->setMinimumWidth(QFontMetrics(m_word->font()).horizontalAdvance(QString(29, 'X')));
     grid->addWidget(m_word, 6, 1, 1, 2);
     m_delayLabel = label("Label6", "Delay", 7);
@@ -92,7 +90,7 @@ ParametersWindow::ParametersWindow(ProgramState &state, ParameterPanel &panel, Q
         if (m_state.busy == 33) return;
         m_panel.scroll(1)->setValue(v);
     });
-    connect(m_word, &QLineEdit::textEdited, this,
+    connect(m_word, &TriggerWordBox::wordEdited, this,
             [this](const QString &t) { m_panel.triggerWordEdited(t, true); });
     connect(m_word, &QLineEdit::editingFinished, this, &ParametersWindow::validateTriggerWord);
     connect(m_combo[6], &QComboBox::currentIndexChanged, this, [this](int i) {
@@ -123,7 +121,7 @@ void ParametersWindow::showSettings() {
             cs.triggerSlope[cs.triggerChannel < 51 ? cs.triggerChannel : 0]);
         m_threshold->setValue(cs.threshold[0]);
         m_thresholdText->setText(QString::fromStdString(thresholdText(cs.threshold[0])));
-        m_word->setText(QString::fromStdString(cs.triggerWord));
+        m_word->setWord(QString::fromStdString(cs.triggerWord));
         m_combo[6]->setCurrentIndex(m_state.triggerDelayMode ? 1 : 0);
     });
 }
@@ -148,19 +146,15 @@ void ParametersWindow::setRate(int v) {
 }
 
 void ParametersWindow::setTriggerWord(const QString &text) {
-    if (m_word->text() == text) return;
-    setQuietly([&] {
-        const int cursor = m_word->cursorPosition();
-        m_word->setText(text);
-        m_word->setCursorPosition(cursor);
-    });
+    setQuietly([&] { m_word->setWord(text); });
 }
 
 void ParametersWindow::validateTriggerWord() {
     setQuietly([this] {
         const std::string checked = normaliseTriggerWord(m_word->text().toStdString());
-        m_word->setText(QString::fromStdString(checked));
-        m_panel.triggerWordBox()->setText(QString::fromStdString(checked));
+        const QString shown = QString::fromStdString(checked);
+        if (m_word->text() != shown) m_word->setText(shown);  // keeps the cursor where it is
+        m_panel.triggerWordBox()->setWord(QString::fromStdString(checked));
         m_state.settings.triggerWord = checked;
         rebuildTriggerWordChars(checked, m_state.triggerWordChars);
     });

@@ -12,6 +12,7 @@ class QScrollBar;
 namespace kv::app {
 
 class ParameterPanel;
+class TriggerWordBox;
 
 // Form2, "Parameters": the capture settings as lists, a threshold bar, the trigger word
 // and the trigger delay switch. Its handlers write into the main panel, whose routines
@@ -48,7 +49,7 @@ class ParametersWindow : public QWidget {
     QComboBox *m_combo[7] = {};
     QScrollBar *m_threshold = nullptr;
     QLabel *m_thresholdText = nullptr;
-    QLineEdit *m_word = nullptr;
+    TriggerWordBox *m_word = nullptr;
     QLabel *m_delayLabel = nullptr;
 };
 

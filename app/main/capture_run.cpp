@@ -1,5 +1,6 @@
 #include "main/capture_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -164,6 +165,14 @@ void CaptureRun::begin() {
     m_state.thresholdWord = cs.threshold[0];
     m_state.depthByte = cs.memoryDepthIndex;
     m_target = targetDataSet();
+    const auto &chars = m_state.triggerWordChars;
+    const bool freeRun = std::none_of(chars.begin(), chars.begin() + 26,
+                                      [](uint8_t c) { return c == 0x30 || c == 0x31; });
+    // An external clock has no rate to expect a time from.
+    m_fill = expectedFillTimes(length, m_state.triggerPositions[static_cast<size_t>(m_target)],
+                               freeRun, cs.clockSource == 0 ? m_state.samplePeriodPs : 0);
+    m_fillKnown = cs.clockSource == 0;
+    m_phaseStart = now();
     m_device.startCapture1(startArguments(m_target));
     m_unanswered = 0;
     m_nextWatch = m_hooks.tick ? m_hooks.tick() + kWatchEveryMs : 0;
@@ -194,8 +203,10 @@ bool CaptureRun::step() {
             if (m_status == 0 && !interrupted()) {
                 poll();
                 if (m_hooks.setStatus) m_hooks.setStatus("Filling pre_Trigger");
+                showProgress(m_fill.preMs);
                 return true;
             }
+            if (m_hooks.setProgress) m_hooks.setProgress(-1);
             m_state.autoTimeout = 0;
             if (m_hooks.armTimer3) m_hooks.armTimer3(timer3Interval(m_state.settings.rateCode));
             m_phase = Phase::Waiting;
@@ -212,6 +223,7 @@ bool CaptureRun::step() {
                 return true;
             }
             m_phase = Phase::PostTrigger;
+            m_phaseStart = now();
             [[fallthrough]];
         case Phase::PostTrigger:
             if (unitGone()) {
@@ -225,6 +237,7 @@ bool CaptureRun::step() {
                     forceTrigger();
                 }
                 if (m_hooks.setStatus) m_hooks.setStatus("Trigger Filling Buffer");
+                showProgress(m_fill.postMs);
                 return true;
             }
             m_phase = Phase::Finish;
@@ -236,8 +249,33 @@ bool CaptureRun::step() {
     return false;
 }
 
+bool CaptureRun::fillNearlyDone(double expectedMs) const {
+    return m_fillKnown && (now() - m_phaseStart) + kPollMs >= expectedMs;
+}
+
+int CaptureRun::nextStepDelayMs() const {
+    switch (m_phase) {
+        case Phase::Begin:
+        case Phase::Finish:
+            return 0;
+        case Phase::PreTrigger:
+            return fillNearlyDone(m_fill.preMs) ? 1 : kPollMs;
+        case Phase::PostTrigger:
+            return fillNearlyDone(m_fill.postMs) ? 1 : kPollMs;
+        case Phase::Idle:
+        case Phase::Waiting:
+            break;
+    }
+    return kPollMs;
+}
+
+void CaptureRun::showProgress(double expectedMs) {
+    if (m_hooks.setProgress) m_hooks.setProgress(phaseProgress(now() - m_phaseStart, expectedMs));
+}
+
 void CaptureRun::finish() {
     ProgramState &s = m_state;
+    if (m_hooks.setProgress) m_hooks.setProgress(-1);
     computeActivePair();
     if (m_status == 3 && !interrupted()) {
         const uint32_t now = m_hooks.tick ? m_hooks.tick() : 0;
@@ -320,6 +358,7 @@ void CaptureRun::loseUnit() {
 
 void CaptureRun::end() {
     m_phase = Phase::Idle;
+    if (m_hooks.setProgress) m_hooks.setProgress(-1);
     if (m_hooks.setRunPressed) m_hooks.setRunPressed(false);
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "main/capture_progress.h"
 #include "main/device_api.h"
 #include "main/program_state.h"
 
@@ -21,6 +22,8 @@ struct RunHooks {
     std::function<void(const std::string &, const std::string &)> numberedSave;  // cfg, osv
     std::function<uint32_t()> tick;                     // the millisecond tick
     std::function<void(const std::string &)> unitLost;  // the message for the user
+    // Progress of a long filling phase in percent; -1 hides it.
+    std::function<void(int)> setProgress;
 };
 
 // Shown when a run finds that the unit no longer answers.
@@ -46,6 +49,11 @@ class CaptureRun {
     // One polling step; returns whether the run goes on (the caller keeps its timer).
     bool step();
     bool active() const { return m_phase != Phase::Idle; }
+    // How long the window gets before the next step: nothing before the next pass, a
+    // millisecond while a filling phase should be about done at the sample rate, and
+    // kPollMs otherwise (waiting for the trigger, a long fill, an external clock).
+    int nextStepDelayMs() const;
+    static constexpr int kPollMs = 5;
 
     // The trigger position of a data set from a view's values (trigger delay mode or the
     // trigger cursor).
@@ -68,6 +76,9 @@ class CaptureRun {
     bool unitGone();
     void loseUnit();
     bool endCaptureKept();
+    uint32_t now() const { return m_hooks.tick ? m_hooks.tick() : 0; }
+    void showProgress(double expectedMs);
+    bool fillNearlyDone(double expectedMs) const;
 
     ProgramState &m_state;
     DeviceApi &m_device;
@@ -78,6 +89,9 @@ class CaptureRun {
     uint8_t m_condition = 1;
     uint32_t m_nextWatch = 0;  // tick of the next question whether the unit answers
     int m_unanswered = 0;      // answers in a row that the unit is gone
+    FillTimes m_fill;
+    bool m_fillKnown = false;  // internal clock: the fill times follow from the rate
+    uint32_t m_phaseStart = 0;
 };
 
 }  // namespace kv::app

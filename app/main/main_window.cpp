@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -101,6 +102,14 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     hooks.armTimer3 = [this](int ms) { m_timer3->start(ms); };
     hooks.checkTriggerWord = [this] { m_form2->validateTriggerWord(); };
     hooks.tick = [] { return platform::tickMs(); };
+    hooks.setProgress = [this](int percent) {
+        if (percent < 0) {
+            if (!m_progress->isHidden()) m_progress->hide();
+            return;
+        }
+        if (m_progress->value() != percent) m_progress->setValue(percent);
+        if (m_progress->isHidden()) m_progress->show();
+    };
     hooks.redrawAllViews = [this] { redrawAllViews(); };
     hooks.autoAssign = [this] { autoAssign(m_state); };
     hooks.numberedSave = [this](const std::string &settings, const std::string &dataFile) {
@@ -120,6 +129,16 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     buildTimers();
     QStatusBar *bar = statusBar();
     bar->setObjectName("sbStatusBar");
+    m_demoMark = new QLabel("Demonstration mode", bar);
+    m_demoMark->setObjectName("DemoMark");
+    m_demoMark->setVisible(false);
+    bar->addPermanentWidget(m_demoMark);
+    m_progress = new QProgressBar(bar);
+    m_progress->setObjectName("CaptureProgress");
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(200);
+    m_progress->hide();
+    bar->addWidget(m_progress);
     resize(1100, 760);
 }
 
@@ -396,7 +415,9 @@ void MainWindow::buildTimers() {
     m_timer3 = make("Timer3");
     m_poll = new QTimer(this);
     m_poll->setObjectName("pollTimer");
-    m_poll->setInterval(5);  // a polling step every 5 ms: live window, idle processor
+    // One polling step at a time; the run says how long the window gets before the next.
+    m_poll->setSingleShot(true);
+    m_poll->setTimerType(Qt::PreciseTimer);
     connect(m_poll, &QTimer::timeout, this, &MainWindow::runStep);
     connect(m_timer3, &QTimer::timeout, this, [this] { m_run->timer3Fired(); });
     connect(m_timer1, &QTimer::timeout, this, [this] { redrawAllViews(); });
@@ -445,16 +466,17 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     // 7
     rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
     // 8
-    setWindowTitle(m_state.librarySelector == 1 ? "KV-6830A" : "KV-6830");
+    showLinkState();
     // 9
-    loadSettings("KV6830.ini", true);
+    const bool settingsLoaded = loadSettings("KV6830.ini", true);
     // 8, 10
     m_panel->showSettings();
     m_panel->selectRate(std::max(rateListIndexOf(m_state.settings.rateCode), 0));
     applyMemoryDepth(m_state);
     for (TimingView *v : m_views)
         v->applyState();
-    if (!m_views.empty() && !m_state.views[0].open) toggleView(0);
+    // View 0 opens on a first start; a settings file decides for itself which views open.
+    if (!settingsLoaded && !m_views.empty() && !m_state.views[0].open) toggleView(0);
     redrawAllViews();
     // 11
     m_timer2->setInterval(30000);
@@ -469,13 +491,25 @@ void MainWindow::detectHardware() {
         const DetectionResult r = kv::app::detectHardware(m_state, m_device, release);
         const auto answer =
             m_questions->detection(QString::fromStdString(r.message), r.unitFound());
-        if (r.unitFound() || answer == StartupQuestions::Detection::Ok) return;
+        if (r.unitFound() || answer == StartupQuestions::Detection::Ok) {
+            m_state.demonstration = false;
+            showLinkState();
+            return;
+        }
         if (answer == StartupQuestions::Detection::Cancel) {
             startDemonstration(m_state, m_device);
-            statusBar()->showMessage(m_state.demonstration ? "Demonstration mode" : "No unit");
+            showLinkState();
             return;
         }
     }
+}
+
+void MainWindow::showLinkState() {
+    // Demonstration mode is marked for as long as it lasts, so that its captures are never
+    // taken for a unit's.
+    const QString caption = m_state.librarySelector == 1 ? "KV-6830A" : "KV-6830";
+    setWindowTitle(m_state.demonstration ? caption + " - Demonstration mode" : caption);
+    m_demoMark->setVisible(m_state.demonstration);
 }
 
 void MainWindow::toolbarClicked(const QString &key) {
@@ -485,17 +519,20 @@ void MainWindow::toolbarClicked(const QString &key) {
             return;
         }
         m_run->run();
-        m_poll->start();
         runStep();
     } else if (key == "stop") {
         m_run->stop();
+        if (m_run->active()) runStep();  // the run ends now, not at the next poll
     } else if (key == "Forcetrig") {
         m_run->forceTrigger();
     }
 }
 
 void MainWindow::runStep() {
-    if (!m_run->step()) m_poll->stop();
+    if (m_run->step())
+        m_poll->start(m_run->nextStepDelayMs());
+    else
+        m_poll->stop();
 }
 
 void MainWindow::reset() {

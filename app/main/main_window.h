@@ -13,9 +13,11 @@
 #include "timing/render_library.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QMenu;
+class QProgressBar;
 class QTimer;
 class QToolBar;
 class QMdiSubWindow;
@@ -83,7 +85,7 @@ class MainWindow : public QMainWindow {
     void detectHardware();
     // Settings files: true when written; a failure is told (or, at exit, printed).
     bool saveSettings(const QString &path, bool atExit = false);
-    // True when the file was read and applied.
+    // True when the file's settings were taken.
     bool loadSettings(const QString &path, bool defaultName);
     // The one refresh entry point: every open view draws itself.
     void redrawAllViews();
@@ -108,6 +110,8 @@ class MainWindow : public QMainWindow {
     void about();
     void reset();
     void offerPluggedUnit();
+    // The caption and the status bar's mark of demonstration mode.
+    void showLinkState();
     void createViews();
     void refreshScreen();
     void buildParameters();
@@ -146,8 +150,10 @@ class MainWindow : public QMainWindow {
     std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;
     QToolBar *m_toolbar = nullptr;
-    QLineEdit *m_status = nullptr;  // Text21
-    QLineEdit *m_count = nullptr;   // Text22
+    QLineEdit *m_status = nullptr;       // Text21
+    QLineEdit *m_count = nullptr;        // Text22
+    QLabel *m_demoMark = nullptr;        // shown while in demonstration mode
+    QProgressBar *m_progress = nullptr;  // long captures
     QTimer *m_timer1 = nullptr;
     QTimer *m_timer2 = nullptr;
     QTimer *m_timer3 = nullptr;

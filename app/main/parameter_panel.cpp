@@ -10,6 +10,7 @@
 #include "dialogs/parameters_window.h"
 #include "main/capture_parameters.h"
 #include "main/trigger_word.h"
+#include "main/trigger_word_box.h"
 
 namespace kv::app {
 namespace {
@@ -40,16 +41,18 @@ ParameterPanel::ParameterPanel(ProgramState &state, ParameterHooks hooks, QWidge
     for (int i = 1; i <= 6; ++i) {
         auto *label = new QLabel(captions[i], this);
         grid->addWidget(label, 0, 2 * (i - 1), 1, 2);
-        m_text[i] = new QLineEdit(this);
+        if (i == 6) {
+            m_wordBox = new TriggerWordBox(this);
+            m_text[6] = m_wordBox;
+        } else {
+            m_text[i] = new QLineEdit(this);
+        }
         m_text[i]->setObjectName(QString("Text%1").arg(i));
         grid->addWidget(m_text[i], 1, 2 * (i - 1));
         if (i == 6) {
-            QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-            m_text[6]->setFont(fixed);
-            m_text[6]->setMaxLength(26);
-            m_text[6]->setText("XXXXXXXX XXXXXXXX XXXXXXXX");
-            m_text[6]->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(28, 'X')));
-            connect(m_text[6], &QLineEdit::textEdited, this,
+            m_wordBox->setMinimumWidth(
+                QFontMetrics(m_wordBox->font()).horizontalAdvance(QString(28, 'X')));
+            connect(m_wordBox, &TriggerWordBox::wordEdited, this,
                     [this](const QString &t) { triggerWordEdited(t, false); });
             continue;
         }
@@ -93,7 +96,7 @@ void ParameterPanel::showSettings() {
     m_text[3]->setText(QString::fromStdString(modeText(cs.captureMode)));
     m_text[4]->setText(QString::fromStdString(memoryText(cs.memoryDepthIndex)));
     if (auto row = rateRow(cs.rateCode)) m_text[5]->setText(row->text);
-    m_text[6]->setText(QString::fromStdString(cs.triggerWord));
+    m_wordBox->setWord(QString::fromStdString(cs.triggerWord));
     rebuildTriggerWordChars(cs.triggerWord, m_state.triggerWordChars);
     if (m_window) m_window->showSettings();
 }
@@ -160,20 +163,17 @@ void ParameterPanel::triggerWordEdited(const QString &text, bool fromWindow) {
     BusyGuard busy(m_state);
     m_state.settingsChanged = 1;
     const std::string t = text.toStdString();
-    (void)fromWindow;
     // Characters 1..8, a blank, 10..17, a blank, 19..26.
     const auto part = [&](size_t from) {
         return from < t.size() ? t.substr(from, 8) : std::string();
     };
     const std::string copy = part(0) + " " + part(9) + " " + part(18);
-    // Both boxes show the copy: a character typed over a separator is undone.
+    // The copy goes into the other box; the box being typed in keeps its text and cursor.
     const QString shown = QString::fromStdString(copy);
-    if (m_text[6]->text() != shown) {
-        const int cursor = m_text[6]->cursorPosition();
-        m_text[6]->setText(shown);
-        m_text[6]->setCursorPosition(cursor);
-    }
-    if (m_window) m_window->setTriggerWord(shown);
+    if (fromWindow)
+        m_wordBox->setWord(shown);
+    else if (m_window)
+        m_window->setTriggerWord(shown);
     m_state.settings.triggerWord = copy;
     rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
 }

@@ -11,6 +11,7 @@ class QScrollBar;
 namespace kv::app {
 
 class ParametersWindow;
+class TriggerWordBox;
 
 // What the parameter controls ask of the rest of the program.
 struct ParameterHooks {
@@ -37,7 +38,7 @@ class ParameterPanel : public QWidget {
     void refreshThreshold();
     // The scroll bars, for the Parameters window's handlers.
     QScrollBar *scroll(int i) const { return m_scroll[i]; }
-    QLineEdit *triggerWordBox() const { return m_text[6]; }
+    TriggerWordBox *triggerWordBox() const { return m_wordBox; }
     // Trigger word edits from either place.
     void triggerWordEdited(const QString &text, bool fromWindow);
 
@@ -52,6 +53,7 @@ class ParameterPanel : public QWidget {
     ParametersWindow *m_window = nullptr;
     QLineEdit *m_text[7] = {};
     QScrollBar *m_scroll[6] = {};
+    TriggerWordBox *m_wordBox = nullptr;
 };
 
 }  // namespace kv::app

@@ -54,6 +54,13 @@ TEST(CApi, VersionAndSmallEntryPoints) {
     EXPECT_EQ(GetBufLenDisp(0, table, 20), 2027);   // 2048 - 20 - 1
     EXPECT_EQ(GetBufLenDisp(0, table, 500), 1997);  // reserve at most 50
     EXPECT_EQ(GetBufLenDisp(2, table, 40), 0);      // negative gives 0
+    // A very negative entry stays negative: -2147483647 - 20 - 1 is below 0.
+    int32_t low[1] = {-2147483647};
+    EXPECT_EQ(GetBufLenDisp(0, low, 20), 0);
+    // A negative reserve adds to the entry; past the 32-bit range the length stays the largest.
+    int32_t high[1] = {2147483647};
+    EXPECT_EQ(GetBufLenDisp(0, high, -30), 2147483647);
+    EXPECT_EQ(GetBufLenDisp(0, high, 0), 2147483646);
     SetBufLenFull(table, 3, 77);
     EXPECT_EQ(GetBufLenFull(table, 3), 77);
     EXPECT_EQ(SetupMemConfig(), 1);
@@ -95,4 +102,23 @@ TEST(CApi, DemonstrationUnitCompletesCaptures) {
     EXPECT_EQ(planes[0][1040], 0x10);
     EXPECT_EQ(planes[0][1039], 0x0F);
     PowerOff1(956);
+}
+
+TEST(CApi, ResetAfterDemonstrationSearchesTheRealLinks) {
+    setenv("KV6830_SIMULATE", "none", 1);  // no unit anywhere
+    Blocks b;
+    EXPECT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 0);
+    EXPECT_EQ(FindDemoBoard1(956, b.selection.data(), b.state.data()), 4);
+    EXPECT_EQ(b.state[1008], 4);
+    // Reset: the search must not find the demonstration unit.
+    EXPECT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 0);
+    EXPECT_EQ(b.state[1007], 0);
+    EXPECT_EQ(b.state[1008], 0);
+    // Demonstration mode can be entered again, and captures complete.
+    EXPECT_EQ(FindDemoBoard1(956, b.selection.data(), b.state.data()), 4);
+    std::vector<uint8_t> planes[3];
+    for (auto &p : planes)
+        p.assign(131072, 0xEE);
+    int32_t offsets[3] = {-1, -1, -1};
+    EXPECT_EQ(captureOnce(b, planes, "XXXXXXXX XXXXXXXX XXXXXXXX", 1024, offsets), 3);
 }

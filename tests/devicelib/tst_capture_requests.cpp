@@ -308,3 +308,86 @@ TEST(CaptureRequests, SmallEntryPoints) {
     EXPECT_TRUE(kv::dev::hasTriggerChannels("XXXXXXXXXXXXXXXXXXXXXXX0"));
     EXPECT_FALSE(kv::dev::hasTriggerChannels("XXXXXXXXXX-XXXXXXXXXXXXx"));
 }
+
+namespace {
+
+// The parallel-port events of the primitives, written out from the link's table.
+struct PortScript {
+    uint16_t base;
+    uint8_t p;  // shadow of the port's control register
+    std::vector<PortCall> calls;
+    void write(uint16_t at, uint8_t v) { calls.push_back({true, at, v}); }
+    void read(uint16_t at) { calls.push_back({false, at, 0}); }
+    void bppAddress(uint8_t r) {
+        write(base, r);
+        p |= 0xCC;
+        write(base + 2, p);
+        p = static_cast<uint8_t>((p & 0xF7) | 0xC4);
+        write(base + 2, p);
+        write(base + 2, p);
+    }
+    void bppData(uint8_t v) {
+        write(base, v);
+        p |= 0xC6;
+        write(base + 2, p);
+        p &= 0xFD;
+        write(base + 2, p);
+        write(base + 2, p);
+    }
+    void bppRead() {
+        p |= 0x26;
+        write(base + 2, p);
+        read(base);
+        p &= 0xDD;
+        write(base + 2, p);
+    }
+};
+
+// The recorded calls with the values read replaced by 0, for comparison with a script.
+std::vector<PortCall> withoutReadValues(std::vector<PortCall> calls) {
+    for (PortCall &c : calls)
+        if (!c.write) c.value = 0;
+    return calls;
+}
+
+}  // namespace
+
+TEST(CaptureRequests, TriggerStatusIsSelectedOnceAndReadTwice) {
+    // Free run forces the trigger at once, so the first status read has bit 4 set and
+    // the status is read a second time.
+    {
+        DeviceRig rig(Place::Epp378);
+        ASSERT_EQ(rig.find(), 1);
+        rig.start(kFree, false, 1024);
+        const uint8_t a = rig.state[0] & 0xBF;
+        rig.port.calls.clear();
+        const uint8_t status = rig.device.getTrigStat(0x378, rig.state.data());
+        EXPECT_TRUE(status == 1 || status == 3);
+        const std::vector<PortCall> expected = {{true, 0x37B, 0x22},
+                                                {true, 0x37C, a},
+                                                {true, 0x37B, 0x06},
+                                                {false, 0x37C, 0},
+                                                {false, 0x37C, 0}};
+        EXPECT_EQ(withoutReadValues(rig.port.calls), expected);
+        ASSERT_EQ(rig.port.calls.size(), 5u);
+        EXPECT_TRUE(rig.port.calls[3].value & 0x10);
+        EXPECT_EQ(rig.state[0], a);
+    }
+    {
+        DeviceRig rig(Place::Bpp278);
+        ASSERT_EQ(rig.find(), 2);
+        rig.start(kFree, false, 1024);
+        PortScript script{0x278, rig.state[2], {}};
+        const uint8_t a = rig.state[0] & 0xBF;
+        script.bppAddress(0x22);
+        script.bppData(a);
+        script.bppAddress(0x06);
+        script.bppRead();
+        script.bppRead();
+        rig.port.calls.clear();
+        const uint8_t status = rig.device.getTrigStat(0x278, rig.state.data());
+        EXPECT_TRUE(status == 1 || status == 3);
+        EXPECT_EQ(withoutReadValues(rig.port.calls), script.calls);
+        EXPECT_EQ(rig.state[2], script.p);
+    }
+}

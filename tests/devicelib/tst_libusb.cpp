@@ -67,12 +67,27 @@ class FakeLibusb : public LibusbApi {
         d.bulkInEndpoint = 0x86;
         return {other, d};
     }
+    // As the kernel does: one handle at a time may claim the unit's interface; closing
+    // a handle releases its claim.
+    int openHandles = 0;
+    void *claimedBy = nullptr;
+    uintptr_t lastHandle = 0;
     int open(const Device &, void **handle) override {
-        *handle = this;
-        return openResult;
+        *handle = nullptr;
+        if (openResult != 0) return openResult;
+        *handle = reinterpret_cast<void *>(++lastHandle);
+        ++openHandles;
+        return 0;
     }
-    void close(void *) override {}
-    int claimInterface(void *, int) override { return 0; }
+    void close(void *handle) override {
+        --openHandles;
+        if (claimedBy == handle) claimedBy = nullptr;
+    }
+    int claimInterface(void *handle, int) override {
+        if (claimedBy && claimedBy != handle) return -6;  // LIBUSB_ERROR_BUSY
+        claimedBy = handle;
+        return 0;
+    }
     bool gone() { return failFrom >= 0 && static_cast<int>(transfers.size()) >= failFrom; }
     int control(void *, uint8_t type, uint8_t request, uint16_t value, uint16_t index,
                 uint8_t *data, uint16_t length, unsigned) override {
@@ -312,4 +327,25 @@ TEST(UdevRules, HoldExactlyTheUnitsPairs) {
         expected.emplace(id.vendor, id.product);
     EXPECT_EQ(rules, 13);
     EXPECT_EQ(found, expected);
+}
+
+TEST(Libusb, ResetKeepsTheOpenUnit) {
+    Rig r;
+    ASSERT_EQ(r.device.findBoard1(0x3BC, r.selection.data(), r.state.data(), 0), 4);
+    ASSERT_EQ(r.fake->openHandles, 1);
+    // Timing > Reset searches again while the unit is open: the search must still find it.
+    EXPECT_EQ(r.device.findBoard1(0x3BC, r.selection.data(), r.state.data(), 0), 4);
+    EXPECT_EQ(r.state[1007], 4);
+    EXPECT_EQ(r.state[1008], 4);
+    EXPECT_EQ(r.fake->openHandles, 1);
+    EXPECT_NE(r.fake->claimedBy, nullptr);
+    // The unit answers on the kept link: a status read is the select and the read.
+    r.fake->transfers.clear();
+    r.device.readStatus();
+    ASSERT_EQ(r.fake->transfers.size(), 2u);
+    EXPECT_EQ(r.fake->transfers[0].value, 0x83);
+    EXPECT_EQ(r.fake->transfers[1].value, 0x84);
+    // A third search, with the still-image family, keeps it too.
+    EXPECT_EQ(r.device.findBoard1(0x3BC, r.selection.data(), r.state.data(), 2), 4);
+    EXPECT_EQ(r.fake->openHandles, 1);
 }

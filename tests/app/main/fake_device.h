@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "main/device_api.h"
@@ -36,8 +37,10 @@ class FakeDevice : public kv::app::DeviceApi {
         return 4;
     }
     void powerOff1(uint16_t) override { ++powerOffs; }
+    std::vector<std::string> startWords;  // the 26 trigger word characters of each start
     uint8_t startCapture1(const StartArgs &a) override {
         starts.push_back(a);
+        startWords.emplace_back(reinterpret_cast<const char *>(a[24]), 26);
         return 1;
     }
     uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override {

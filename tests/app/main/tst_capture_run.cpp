@@ -2,6 +2,7 @@
 
 #include "fake_device.h"
 #include "main/capture_run.h"
+#include "main/trigger_word.h"
 
 using namespace kv::app;
 
@@ -13,10 +14,11 @@ struct Rig {
     std::vector<std::string> statusTexts;
     std::string count;
     int timer3 = -1, redraws = 0;
-    uint32_t now = 4242;
     std::vector<std::string> lost;
     std::vector<std::string> saves;
     std::unique_ptr<CaptureRun> run;
+    uint32_t tickNow = 4242;
+    std::vector<int> progress;
 
     Rig() {
         state.capture.allocate(2);
@@ -29,8 +31,9 @@ struct Rig {
             saves.push_back(cfg);
             saves.push_back(osv);
         };
-        h.tick = [this] { return now; };
         h.unitLost = [this](const std::string &text) { lost.push_back(text); };
+        h.tick = [this] { return tickNow; };
+        h.setProgress = [this](int p) { progress.push_back(p); };
         run = std::make_unique<CaptureRun>(state, device, h);
     }
     // Steps until the run ends or `limit` steps have passed.
@@ -298,10 +301,10 @@ TEST(CaptureRun, UnitGoneInEveryPhaseEndsTheRunWithinASecond) {
         r.run->run();
         uint32_t ended = 0;
         for (int i = 0; i < 1000; ++i) {
-            r.now += 5;
-            r.device.linkStats = {static_cast<uint8_t>(r.now >= pulled ? 1 : 0)};
+            r.tickNow += 5;
+            r.device.linkStats = {static_cast<uint8_t>(r.tickNow >= pulled ? 1 : 0)};
             if (!r.run->step()) {
-                ended = r.now;
+                ended = r.tickNow;
                 break;
             }
         }
@@ -325,7 +328,7 @@ TEST(CaptureRun, OneUnansweredQuestionIsNotALoss) {
     r.device.linkStats = {1, 0};
     r.run->run();
     for (int i = 0; i < 200 && r.run->step(); ++i)
-        r.now += 50;
+        r.tickNow += 50;
     EXPECT_TRUE(r.lost.empty());
     EXPECT_EQ(r.device.ends.size(), 1u);
     EXPECT_EQ(r.statusTexts.back(), "Completed");
@@ -377,4 +380,95 @@ TEST(CaptureRun, EachDataSetKeepsTheTriggerOffsetOfItsCapture) {
     r.stepAll();
     EXPECT_EQ(r.state.dataSetRecords[0][0], 3);
     EXPECT_EQ(r.state.dataSetRecords[1][0], 8);
+}
+
+TEST(CaptureRun, LongCapturesShowProgressFromTheRate) {
+    // 128K at 5 kHz (200 us a sample), trigger position 65536: each half of the memory
+    // should take 65536 x 0.2 ms = 13107.2 ms to fill.
+    Rig r;
+    r.state.settings.memoryDepthIndex = 1;
+    r.state.settings.captureMode = 0;
+    r.state.settings.rateCode = 22;
+    r.state.samplePeriodPs = 2e8;
+    r.state.views[0].triggerCursor = 65536;
+    rebuildTriggerWordChars("XXXXXXXX XXXXXXXX 00010000", r.state.triggerWordChars);
+    r.device.statuses = {0, 0, 4, 1, 1, 3};
+    r.tickNow = 0;
+    r.run->run();
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 0);
+    r.tickNow = 6554;  // half the pre-trigger time
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 50);
+    r.tickNow = 6600;  // waiting for the trigger: no time to expect
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), -1);
+    r.tickNow = 10000;  // triggered: the post-trigger part starts from 0
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 0);
+    r.tickNow = 10000 + 3277;  // a quarter of it
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.progress.back(), 25);
+    EXPECT_FALSE(r.run->step());  // complete
+    EXPECT_EQ(r.progress.back(), -1);
+}
+
+TEST(CaptureRun, ProgressTimesFollowTheMemoryAndTheClock) {
+    // 2K at 100 MHz takes 20 us: never shown.
+    EXPECT_EQ(phaseProgress(0, expectedFillTimes(2048, 1024, false, 10'000).postMs), -1);
+    // Free run keeps the whole memory after the forced trigger: 131072 x 0.2 ms.
+    const FillTimes free = expectedFillTimes(131072, 65536, true, 2e8);
+    EXPECT_DOUBLE_EQ(free.preMs, 0);
+    EXPECT_DOUBLE_EQ(free.postMs, 26214.4);
+    // An external clock gives no period: nothing to show.
+    EXPECT_EQ(phaseProgress(500, expectedFillTimes(131072, 1024, false, 0).preMs), -1);
+    // A phase that overruns its time stays just short of full.
+    EXPECT_EQ(phaseProgress(30000, free.postMs), 99);
+    // A trigger position beyond the memory counts the whole memory as pre-trigger.
+    EXPECT_DOUBLE_EQ(expectedFillTimes(2048, 5000, false, 1e9).preMs, 2048.0);
+    EXPECT_DOUBLE_EQ(expectedFillTimes(2048, 5000, false, 1e9).postMs, 0.0);
+}
+
+TEST(CaptureRun, StepsComeSoonWhenTheUnitShouldBeDone) {
+    // 2K at 100 MHz in free run: the memory fills in 20 us, so the run polls again after
+    // a millisecond and starts the next pass at once.
+    Rig r;
+    r.state.settings.captureMode = 1;
+    r.state.samplePeriodPs = 10'000;
+    rebuildTriggerWordChars("XXXXXXXX XXXXXXXX XXXXXXXX", r.state.triggerWordChars);
+    r.device.statuses = {1, 1, 3};
+    r.run->run();
+    ASSERT_TRUE(r.run->step());  // started; the trigger is forced, post-trigger filling
+    EXPECT_EQ(r.run->nextStepDelayMs(), 1);
+    ASSERT_TRUE(r.run->step());  // complete
+    ASSERT_TRUE(r.run->step());  // read out; Normal: the next pass comes
+    EXPECT_EQ(r.run->nextStepDelayMs(), 0);
+    // The same capture on an external clock: no rate to go by, the usual pace.
+    r.state.settings.clockSource = 1;
+    r.device.statuses = {1};
+    ASSERT_TRUE(r.run->step());
+    EXPECT_EQ(r.run->nextStepDelayMs(), CaptureRun::kPollMs);
+    r.run->stop();
+    EXPECT_FALSE(r.run->step());
+
+    // Waiting for a trigger word: the usual pace, to leave the processor idle.
+    Rig w;
+    w.state.settings.captureMode = 1;
+    w.state.samplePeriodPs = 10'000;
+    rebuildTriggerWordChars("XXXXXXXX 11111111 XXXXXXXX", w.state.triggerWordChars);
+    w.device.statuses = {4};
+    w.run->run();
+    ASSERT_TRUE(w.run->step());
+    EXPECT_EQ(w.run->nextStepDelayMs(), CaptureRun::kPollMs);
+
+    // 128K at 5 kHz after the trigger: 13 s to go, the usual pace.
+    Rig slow;
+    slow.state.settings.memoryDepthIndex = 1;
+    slow.state.samplePeriodPs = 2e8;
+    slow.state.views[0].triggerCursor = 65536;
+    rebuildTriggerWordChars("XXXXXXXX 11111111 XXXXXXXX", slow.state.triggerWordChars);
+    slow.device.statuses = {1};
+    slow.run->run();
+    ASSERT_TRUE(slow.run->step());
+    EXPECT_EQ(slow.run->nextStepDelayMs(), CaptureRun::kPollMs);
 }

@@ -2,12 +2,22 @@
 // platform. Start-up's questions are answered by the test: the detection message with
 // Cancel (demonstration mode) and the view-count window as the case needs.
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include "fake_device.h"
 
 #include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
+#include "main/trigger_word_box.h"
 
 using namespace kv::app;
 
@@ -59,11 +69,103 @@ class TestMainWindow : public QObject {
             "No Any Port be connected\r\n\nPress 'Cancel button' for Demo mode"));
         QVERIFY(f.window.state().demonstration);
         QCOMPARE(f.window.state().hardwarePresent, uint8_t{0});
-        QCOMPARE(f.window.windowTitle(), QString("KV-6830A"));
+        QCOMPARE(f.window.windowTitle(), QString("KV-6830A - Demonstration mode"));
         QCOMPARE(f.window.state().highestViewIndex, 9);
         QCOMPARE(f.window.state().capture.dataSets(), 10);
         QCOMPARE(f.window.action("data2timing")->text(), QString("Data1-10 to timing by &point"));
         QVERIFY(f.errors.isEmpty());
+    }
+
+    void demonstrationStaysMarkedAndResetFindsNoUnit() {
+        Fixture f;
+        f.start();
+        auto *mark = f.window.findChild<QLabel *>("DemoMark");
+        QVERIFY(mark && !mark->isHidden());
+        QCOMPARE(mark->text(), QString("Demonstration mode"));
+        // The pointer over a menu replaces the status bar's message; the mark stays.
+        f.window.statusBar()->showMessage("Load a data file");
+        f.window.statusBar()->clearMessage();
+        QVERIFY(!mark->isHidden());
+        // Reset searches the real links again: there is no unit, and it says so.
+        f.click("menureset");
+        QCOMPARE(f.answers.messages.size(), 2);
+        QVERIFY(f.answers.messages[1].endsWith(
+            "No Any Port be connected\r\n\nPress 'Cancel button' for Demo mode"));
+        QCOMPARE(f.window.state().hardwarePresent, uint8_t{0});
+        // Cancel again: still demonstration, still marked.
+        QVERIFY(f.window.state().demonstration);
+        QVERIFY(!mark->isHidden());
+        QCOMPARE(f.window.windowTitle(), QString("KV-6830A - Demonstration mode"));
+    }
+
+    void resetFindingAUnitEndsDemonstration() {
+        Answers answers;
+        kvtest::FakeDevice device;
+        MainWindow window{device, &answers};
+        window.startUp(1024ull * 1048576, 30);
+        QVERIFY(window.state().demonstration);
+        // The unit is plugged in on USB 2.0, then Reset.
+        device.findResult = 4;
+        device.linkKind = 4;
+        window.action("menureset")->trigger();
+        QCOMPARE(answers.messages.size(), 2);
+        QVERIFY(answers.messages[1].endsWith("Usb2.0 Port be connected"));
+        QVERIFY(!window.state().demonstration);
+        QCOMPARE(window.state().hardwarePresent, uint8_t{1});
+        QVERIFY(window.findChild<QLabel *>("DemoMark")->isHidden());
+        QCOMPARE(window.windowTitle(), QString("KV-6830A"));
+    }
+
+    void longCaptureShowsProgressAndStopsAtOnce() {
+        Answers answers;
+        kvtest::FakeDevice device;
+        MainWindow window{device, &answers};
+        window.startUp(1024ull * 1048576, 30);
+        window.panel()->scroll(4)->setValue(1);   // 128k
+        window.panel()->scroll(5)->setValue(13);  // 5 kHz: 200 us a sample
+        const QString word = "XXXXXXXX XXXXXXXX 00010000";
+        window.panel()->triggerWordBox()->setWord(word);
+        window.panel()->triggerWordEdited(word, false);
+        window.state().settings.captureMode = 1;
+        // Triggered at once, then the post-trigger memory fills for about 26 s.
+        device.statuses = {1};
+        auto *bar = window.findChild<QProgressBar *>("CaptureProgress");
+        QVERIFY(bar && bar->isHidden());
+        window.action("go")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!bar->isHidden(), 2000);
+        QVERIFY(bar->value() >= 0 && bar->value() < 5);  // a fraction of a second in
+        window.action("stop")->trigger();
+        QVERIFY(!window.captureRun().active());  // at once, not at the next poll
+        QVERIFY(bar->isHidden());
+        QVERIFY(!window.action("go")->isChecked());
+    }
+
+    void viewZeroOpensOnlyWithoutSettings() {
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        {
+            // First start: no settings file, view 0 opens.
+            Fixture f;
+            f.start();
+            QVERIFY(f.window.state().views[0].open);
+            QVERIFY(f.window.action("munTiming(0)")->isChecked());
+            // The user closes view 0, opens view 1 and keeps the settings at exit.
+            f.click("munTiming(0)");
+            f.click("munTiming(1)");
+            QVERIFY(!f.window.state().views[0].open);
+            f.click("mnuAutoSaveSetting");
+            f.window.close();
+        }
+        QVERIFY(QFile::exists(dir.filePath("KV6830.ini")));
+        {
+            Fixture g;
+            g.start();
+            QVERIFY(!g.window.state().views[0].open);
+            QVERIFY(!g.window.action("munTiming(0)")->isChecked());
+            QVERIFY(g.window.state().views[1].open);
+        }
+        QDir::setCurrent(previous);
     }
 
     void fewerViewsWithoutTheBox() {

@@ -1,14 +1,18 @@
 // The parameter panel and the Parameters window with the program around them.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QtTest>
 
 #include "dialogs/parameters_window.h"
+#include "fake_device.h"
 #include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
+#include "main/trigger_word_box.h"
 #include "timing/timing_view.h"
 
 using namespace kv::app;
@@ -44,9 +48,47 @@ struct Fixture {
     QComboBox *formCombo(int i) {
         return window.parametersWindow()->findChild<QComboBox *>(QString("Combo%1").arg(i));
     }
+    // A whole word set from code: the box shows it with its separators as blanks.
     void type(const QString &word) {
-        window.panel()->triggerWordBox()->setText(word);
+        window.panel()->triggerWordBox()->setWord(word);
         window.panel()->triggerWordEdited(word, false);
+    }
+};
+
+// The program on a scripted device that completes every capture at once, with the
+// Parameters window open, for typing into either trigger word box.
+struct TypingFixture {
+    Answers answers;
+    kvtest::FakeDevice device;
+    MainWindow window{device, &answers};
+    QLineEdit *box = nullptr, *other = nullptr;
+    explicit TypingFixture(const QString &name) {
+        device.statuses = {3};
+        window.startUp(1024ull * 1048576, 30);
+        window.show();
+        window.action("Parameter_window")->trigger();
+        QLineEdit *panelBox = window.panel()->triggerWordBox();
+        QLineEdit *formBox = window.parametersWindow()->findChild<QLineEdit *>("Text1");
+        box = name == "Text6" ? panelBox : formBox;
+        other = name == "Text6" ? formBox : panelBox;
+        box->setFocus();
+    }
+    // Home, then the keys as typed.
+    void typeFromStart(const QString &keys) {
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClicks(box, keys);
+    }
+    void moveTo(int position) {
+        QTest::keyClick(box, Qt::Key_Home);
+        for (int i = 0; i < position; ++i)
+            QTest::keyClick(box, Qt::Key_Right);
+    }
+    // Run once (Single) and return the trigger word characters StartCapture1 was given.
+    std::string runOnce() {
+        window.state().settings.captureMode = 0;
+        window.action("go")->trigger();
+        if (!QTest::qWaitFor([this] { return !window.captureRun().active(); }, 3000)) return {};
+        return device.startWords.empty() ? std::string() : device.startWords.back();
     }
 };
 
@@ -119,6 +161,56 @@ class TestParameters : public QObject {
         f.window.parametersWindow()->validateTriggerWord();
         // Positions 10..17 hold "111 10": the blank becomes X, the short group stays short.
         QCOMPARE(word->text(), QString("0101X111 111X10 "));
+    }
+
+    void triggerWordTypedKeyByKey_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("panel Text6") << "Text6";
+        QTest::newRow("Parameters window Text1") << "Text1";
+    }
+    void triggerWordTypedKeyByKey() {
+        QFETCH(QString, box);
+        TypingFixture f(box);
+        // The whole word, blanks included: it lands as typed, the low byte too.
+        f.typeFromStart("XXXXXXXX XXXXXXXX 00010000");
+        QCOMPARE(f.box->text(), QString("XXXXXXXX XXXXXXXX 00010000"));
+        QCOMPARE(f.other->text(), QString("XXXXXXXX XXXXXXXX 00010000"));
+        QCOMPARE(f.window.state().settings.triggerWord, std::string("XXXXXXXX XXXXXXXX 00010000"));
+        QCOMPARE(f.window.state().settingsChanged, uint8_t{1});
+        // StartCapture1 gets "1" and "0" as typed and "x" (0x78) everywhere else.
+        QCOMPARE(f.runOnce(), std::string("xxxxxxxxxxxxxxxxxx00010000"));
+
+        // Backspace at the end of the first group and retype: "01010101" stays itself.
+        f.typeFromStart("01010101");
+        QCOMPARE(f.box->cursorPosition(), 9);  // past the blank
+        f.moveTo(8);
+        QTest::keyClick(f.box, Qt::Key_Backspace);
+        QCOMPARE(f.box->text(), QString("0101010X XXXXXXXX 00010000"));
+        QTest::keyClicks(f.box, "1");
+        QCOMPARE(f.box->text(), QString("01010101 XXXXXXXX 00010000"));
+
+        // Select all and type the 24 channels: nothing is lost at the end.
+        QTest::keyClick(f.box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(f.box, "111100001010101000000001");
+        QCOMPARE(f.box->text(), QString("11110000 10101010 00000001"));
+        QCOMPARE(f.other->text(), QString("11110000 10101010 00000001"));
+
+        // Delete twice at the start: D23 and D22 become "X"; a blank cannot be typed over.
+        f.moveTo(0);
+        QTest::keyClick(f.box, Qt::Key_Delete);
+        QTest::keyClick(f.box, Qt::Key_Delete);
+        f.moveTo(8);
+        QTest::keyClicks(f.box, "0");  // lands on D15, after the blank
+        QCOMPARE(f.box->text(), QString("XX110000 00101010 00000001"));
+
+        // Paste "0z1x" at D11 (position 13); other characters on the clipboard are not taken.
+        QApplication::clipboard()->setText("0z-1x");
+        f.moveTo(13);
+        QTest::keyClick(f.box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.box->text(), QString("XX110000 00100X1X 00000001"));
+        QCOMPARE(f.other->text(), QString("XX110000 00100X1X 00000001"));
+        QCOMPARE(f.runOnce(), std::string("xx110000x00100x1xx00000001"));
+        QCOMPARE(f.window.state().settings.triggerWord, std::string("XX110000 00100X1X 00000001"));
     }
 
     void fallingChoosesTheExternalClock() {

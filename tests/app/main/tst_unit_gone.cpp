@@ -12,6 +12,7 @@
 #include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
+#include "main/trigger_word_box.h"
 
 using namespace kv::app;
 
@@ -57,7 +58,7 @@ struct Fixture {
         return bytes;
     }
     void setTriggerWord(const QString &word) {
-        window.panel()->triggerWordBox()->setText(word);
+        window.panel()->triggerWordBox()->setWord(word);
         window.panel()->triggerWordEdited(word, false);
     }
     bool singleCapture() {
