@@ -14,6 +14,7 @@ struct Rig {
     std::string count;
     int timer3 = -1, redraws = 0;
     std::vector<std::string> saves;
+    bool saveWorks = true;
     std::unique_ptr<CaptureRun> run;
 
     Rig() {
@@ -26,6 +27,7 @@ struct Rig {
         h.numberedSave = [this](const std::string &cfg, const std::string &osv) {
             saves.push_back(cfg);
             saves.push_back(osv);
+            return saveWorks;
         };
         h.tick = [] { return 4242u; };
         run = std::make_unique<CaptureRun>(state, device, h);
