@@ -145,18 +145,26 @@ std::string WriteOutcome::describe() const {
     return "could not be written in place (" + why + ") and may now be incomplete";
 }
 
+WriteOutcome refusalOf(const std::string &path) {
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) != 0) return {};
+    if (S_ISDIR(existing.st_mode)) return refusal(EISDIR);
+    if (!S_ISREG(existing.st_mode)) return refusal(EINVAL);
+    // Read-only means no write permission for anyone, even when the system would let this
+    // user write it anyway.
+    if ((existing.st_mode & 0222) == 0) return refusal(EACCES);
+    if (::access(path.c_str(), W_OK) != 0) return refusal(errno);
+    return {};
+}
+
 WriteOutcome replaceFile(const std::string &path, const std::vector<FilePart> &parts) {
     if (path.empty()) return failed(Result::Unchanged, ENOENT);
     const std::string target = linkTarget(path);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists) {
-        if (S_ISDIR(existing.st_mode)) return refusal(EISDIR);
-        if (!S_ISREG(existing.st_mode)) return refusal(EINVAL);
-        // Read-only means no write permission for anyone, even when the system would let
-        // this user write it anyway.
-        if ((existing.st_mode & 0222) == 0) return refusal(EACCES);
-        if (::access(target.c_str(), W_OK) != 0) return refusal(errno);
+        const WriteOutcome refused = refusalOf(target);
+        if (!refused.ok()) return refused;
         if (existing.st_nlink > 1) return rewriteInPlace(target, parts);
     }
     // A short temporary name beside the target, so every name the system accepts can be

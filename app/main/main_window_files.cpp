@@ -260,7 +260,16 @@ void MainWindow::saveDataAs() {
 }
 
 bool MainWindow::saveDataPair(const QString &path) {
-    if (!saveSettings(QString::fromStdString(companionName(path.toStdString())))) return false;
+    const std::string companion = companionName(path.toStdString());
+    // Neither file is written when either would be refused.
+    for (const std::string &file : {companion, path.toStdString()}) {
+        const platform::WriteOutcome refused = platform::refusalOf(file);
+        if (refused.ok()) continue;
+        m_questions->tell("Save Data", QString::fromStdString(file + " " + refused.describe()) +
+                                           ". Nothing was saved.");
+        return false;
+    }
+    if (!saveSettings(QString::fromStdString(companion))) return false;
     const platform::WriteOutcome outcome = writeDataFile(path);
     if (outcome.ok()) return true;
     m_questions->tell("Save Data", "The data file " + path + " " +

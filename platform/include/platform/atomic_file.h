@@ -39,6 +39,10 @@ struct WriteOutcome {
 // that is not a regular file is refused and left as it is.
 WriteOutcome replaceFile(const std::string &path, const std::vector<FilePart> &parts);
 
+// What replaceFile would refuse at once (a read-only file, a folder, no regular file), so
+// that a pair of files can be checked before either is written; Written when nothing.
+WriteOutcome refusalOf(const std::string &path);
+
 // The same, returning an empty string when written, else the reason in words.
 std::string writeFileAtomically(const std::string &path, const std::vector<FilePart> &parts);
 

@@ -284,3 +284,20 @@ TEST(CaptureRun, SecondRunWhileActiveIsIgnored) {
     r.stepAll(3);
     EXPECT_EQ(r.device.starts.size(), 1u);
 }
+
+TEST(CaptureRun, FailedNumberedSaveKeepsItsNumber) {
+    Rig r;
+    r.state.settings.captureMode = 1;
+    r.state.numberedSaveChecked = true;
+    r.state.saveLimit = 3;
+    r.saveWorks = false;
+    r.device.statuses = {3};
+    r.run->run();
+    for (int i = 0; i < 5; ++i)
+        r.run->step();
+    ASSERT_GE(r.saves.size(), 4u);
+    for (size_t i = 0; i < r.saves.size(); i += 2)
+        EXPECT_EQ(r.saves[i + 1], "savedata 0.osv");  // tried again under the same number
+    EXPECT_EQ(r.state.saveCounter, 0);
+    EXPECT_TRUE(r.state.numberedSaveChecked);  // unfinished
+}
