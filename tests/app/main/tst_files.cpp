@@ -1,4 +1,5 @@
 // The data file and settings commands of the main window, with the real libraries.
+#include <unistd.h>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -533,6 +534,29 @@ class TestFiles : public QObject {
         setFile(f.path("locked"), all);
         QVERIFY(f.window->close());
         QVERIFY(f.bytes("KV6830.ini").startsWith("Model=KV6830\r\n"));
+    }
+
+    // Hard links, mode and long names, through the menus.
+    void linksModesAndLongNamesAreKept() {
+        Fixture f;
+        f.start();
+        std::memset(f.plane(0, 0), 0x5A, 131072);
+        f.put("a.osv", "old data");
+        QVERIFY(::link(f.path("a.osv").toLocal8Bit().constData(),
+                       f.path("b.osv").toLocal8Bit().constData()) == 0);
+        const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                        QFile::WriteUser | QFile::ReadGroup;
+        setFile(f.path("a.osv"), mode);
+        f.command("mnuFileSaveAs", f.path("a.osv"));
+        QCOMPARE(f.bytes("b.osv").size(), 10 * 2016);
+        QCOMPARE(f.bytes("b.osv").at(0), char(0x5A));
+        QCOMPARE(QFile::permissions(f.path("a.osv")), mode);
+        const QString longest = QString(251, 'n') + ".ini";  // 255 bytes, the most there is
+        f.command("mnuSaveSetting", f.path(longest));
+        QVERIFY(f.bytes(longest).startsWith("Model=KV6830\r\n"));
+        f.command("mnuSaveSetting", f.path(longest));  // and again, over itself
+        QVERIFY(f.answers.told.isEmpty());
+        QCOMPARE(f.entries().size(), 4);  // a.osv, a.cfg, b.osv and the long name
     }
 };
 
