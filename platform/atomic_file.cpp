@@ -53,7 +53,7 @@ std::string folderOf(const std::string &path) {
 }
 
 // The file a name finally stands for: symbolic links followed (a dangling link gives the
-// name the new file will get).
+// name the new file will get); empty for a loop of links.
 std::string linkTarget(const std::string &path) {
     std::string current = path;
     for (int hops = 0; hops < 40; ++hops) {
@@ -65,7 +65,7 @@ std::string linkTarget(const std::string &path) {
         const std::string link(buffer, static_cast<size_t>(n));
         current = link[0] == '/' ? link : folderOf(current) + "/" + link;
     }
-    return current;
+    return {};
 }
 
 WriteOutcome failed(Result result, int error, bool inPlace = false) {
@@ -160,6 +160,7 @@ WriteOutcome refusalOf(const std::string &path) {
 WriteOutcome replaceFile(const std::string &path, const std::vector<FilePart> &parts) {
     if (path.empty()) return failed(Result::Unchanged, ENOENT);
     const std::string target = linkTarget(path);
+    if (target.empty()) return failed(Result::Unchanged, ELOOP);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists) {

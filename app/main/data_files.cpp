@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -54,6 +55,25 @@ std::string freeSettingsName(const std::string &folder) {
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0) return path;  // free, or cannot be known
     }
+}
+
+std::string filterForEveryCase(const std::string &filter) {
+    const size_t open = filter.find('('), close = filter.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open) return filter;
+    std::string patterns = filter.substr(open + 1, close - open - 1);
+    std::string added;
+    size_t start = 0;
+    while (start < patterns.size()) {
+        size_t end = patterns.find(' ', start);
+        if (end == std::string::npos) end = patterns.size();
+        std::string pattern = patterns.substr(start, end - start), lower = pattern;
+        for (char &c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower != pattern && (" " + patterns + " ").find(" " + lower + " ") == std::string::npos)
+            added += " " + lower;
+        start = end + 1;
+    }
+    return filter.substr(0, close) + added + filter.substr(close);
 }
 
 int32_t dataRecordLength(int depthIndex) {

@@ -22,6 +22,11 @@ std::string withExtension(const std::string &name, const std::string &extension)
 // The first of "KV6830-1.ini", "KV6830-2.ini", ... in the folder that no file takes.
 std::string freeSettingsName(const std::string &folder);
 
+// A file dialog filter that also shows the lower-case spelling of each pattern, for the
+// platform dialogs that match case-sensitively: "Osv Files (*.Osv)" becomes
+// "Osv Files (*.Osv *.osv)", so the files the program writes (".osv") are listed.
+std::string filterForEveryCase(const std::string &filter);
+
 // Record length of a data file for a memory depth index (0 "2k", 1 "128k"): the last
 // start of the depth, 2016 or 131040 bytes.
 int32_t dataRecordLength(int depthIndex);

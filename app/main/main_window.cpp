@@ -63,8 +63,9 @@ StartupQuestions::Detection WindowQuestions::detection(const QString &message, b
 QString WindowQuestions::fileName(bool save, const QString &title, const QString &directory,
                                   const QString &filter, const QString &initialName) {
     const QString start = initialName.isEmpty() ? directory : QDir(directory).filePath(initialName);
-    return save ? QFileDialog::getSaveFileName(m_parent, title, start, filter)
-                : QFileDialog::getOpenFileName(m_parent, title, start, filter);
+    const QString shown = QString::fromStdString(filterForEveryCase(filter.toStdString()));
+    return save ? QFileDialog::getSaveFileName(m_parent, title, start, shown)
+                : QFileDialog::getOpenFileName(m_parent, title, start, shown);
 }
 
 void WindowQuestions::tell(const QString &title, const QString &text) {

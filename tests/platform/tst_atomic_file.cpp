@@ -75,6 +75,13 @@ TEST_F(AtomicFile, SymbolicLinkIsFollowedAndStays) {
     ASSERT_TRUE(write(dir / "later.ini", "made").ok());
     EXPECT_TRUE(fs::is_symlink(dir / "later.ini"));
     EXPECT_EQ(contents(dir / "shared" / "later.ini"), "made");
+    // A loop of links is no file to write.
+    fs::create_symlink("loop2", dir / "loop1");
+    fs::create_symlink("loop1", dir / "loop2");
+    EXPECT_EQ(write(dir / "loop1", "x").error, ELOOP);
+    EXPECT_TRUE(fs::is_symlink(dir / "loop1"));
+    fs::remove(dir / "loop1");
+    fs::remove(dir / "loop2");
     // Nothing but the files is left in either folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "shared"), fs::directory_iterator()), 2);
 }

@@ -33,6 +33,13 @@ TEST(DataFileNames, ExtensionOnlyWhereThereIsNone) {
     EXPECT_EQ(companionName(withExtension("/d/ab", "osv")), "/d/ab.cfg");
 }
 
+TEST(DataFileNames, DialogFiltersListTheLowerCaseSpelling) {
+    EXPECT_EQ(filterForEveryCase("Osv Files (*.Osv)"), "Osv Files (*.Osv *.osv)");
+    EXPECT_EQ(filterForEveryCase("Cfg File (*.INI)"), "Cfg File (*.INI *.ini)");
+    EXPECT_EQ(filterForEveryCase("txt File (*.txt)"), "txt File (*.txt)");
+    EXPECT_EQ(filterForEveryCase("Osv (*.Osv *.osv)"), "Osv (*.Osv *.osv)");
+}
+
 class DataFileCheck : public ::testing::Test {
   protected:
     void SetUp() override {
