@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -15,7 +16,9 @@ int32_t saveDataFile(const uint8_t *row0, int32_t length, const char *path) {
     for (int k = 0; k < kRecords; ++k) {
         records.push_back({row0 + k * kRowStride, static_cast<size_t>(length)});
     }
-    return platform::writeFileAtomically(path, records).empty() ? 0 : -1;
+    const platform::WriteOutcome outcome = platform::replaceFile(path, records);
+    errno = outcome.error;
+    return platform::outcomeCode(outcome);
 }
 
 int32_t loadDataRecord(uint8_t *destination, int32_t length, const char *path, int32_t record) {

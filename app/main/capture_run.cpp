@@ -295,8 +295,8 @@ void CaptureRun::finish() {
     if (s.numberedSaveChecked && s.saveCounter != s.saveLimit) {
         const std::string data = "savedata" + withSignBlank(s.saveCounter) + ".osv";
         const std::string settings = data.substr(0, data.size() - 3) + "cfg";
-        if (m_hooks.numberedSave) m_hooks.numberedSave(settings, data);
-        ++s.saveCounter;
+        // A save that fails leaves the counter where it is: the series is unfinished.
+        if (!m_hooks.numberedSave || m_hooks.numberedSave(settings, data)) ++s.saveCounter;
     }
     if (s.saveCounter == s.saveLimit) s.numberedSaveChecked = false;
     if (s.settingsChanged == 0 && s.data2timingbyauto) {

@@ -19,7 +19,8 @@ struct RunHooks {
     std::function<void(int)> armTimer3;      // interval in ms
     std::function<void()> checkTriggerWord;  // the Parameters window's check
     std::function<void()> autoAssign;        // data-to-timing by auto
-    std::function<void(const std::string &, const std::string &)> numberedSave;  // cfg, osv
+    // Writes the numbered pair (cfg, osv); false when it could not.
+    std::function<bool(const std::string &, const std::string &)> numberedSave;
     std::function<uint32_t()> tick;                     // the millisecond tick
     std::function<void(const std::string &)> unitLost;  // the message for the user
     // Progress of a long filling phase in percent; -1 hides it.

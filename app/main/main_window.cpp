@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -63,8 +64,9 @@ StartupQuestions::Detection WindowQuestions::detection(const QString &message, b
 QString WindowQuestions::fileName(bool save, const QString &title, const QString &directory,
                                   const QString &filter, const QString &initialName) {
     const QString start = initialName.isEmpty() ? directory : QDir(directory).filePath(initialName);
-    return save ? QFileDialog::getSaveFileName(m_parent, title, start, filter)
-                : QFileDialog::getOpenFileName(m_parent, title, start, filter);
+    const QString shown = QString::fromStdString(filterForEveryCase(filter.toStdString()));
+    return save ? QFileDialog::getSaveFileName(m_parent, title, start, shown)
+                : QFileDialog::getOpenFileName(m_parent, title, start, shown);
 }
 
 void WindowQuestions::tell(const QString &title, const QString &text) {
@@ -73,6 +75,20 @@ void WindowQuestions::tell(const QString &title, const QString &text) {
 
 bool WindowQuestions::ask(const QString &title, const QString &text) {
     return QMessageBox::question(m_parent, title, text) == QMessageBox::Yes;
+}
+
+bool WindowQuestions::confirmReplace(const QString &title, const QString &path) {
+    return QMessageBox::question(
+               m_parent, title, path + " already exists.\nDo you want to replace it?",
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool WindowQuestions::leaveAnyway(const QString &text) {
+    QMessageBox box(QMessageBox::Warning, "KV-6830", text, QMessageBox::NoButton, m_parent);
+    QPushButton *leave = box.addButton("Leave anyway", QMessageBox::DestructiveRole);
+    box.setDefaultButton(box.addButton("Stay", QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == leave;
 }
 
 MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *parent)
@@ -113,7 +129,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     hooks.redrawAllViews = [this] { redrawAllViews(); };
     hooks.autoAssign = [this] { autoAssign(m_state); };
     hooks.numberedSave = [this](const std::string &settings, const std::string &dataFile) {
-        numberedSave(settings, dataFile);
+        return numberedSave(settings, dataFile);
     };
     hooks.unitLost = [this](const std::string &text) {
         m_unitLost = true;
@@ -467,8 +483,15 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     rebuildTriggerWordChars(m_state.settings.triggerWord, m_state.triggerWordChars);
     // 8
     showLinkState();
-    // 9
-    const bool settingsLoaded = loadSettings("KV6830.ini", true);
+    // 9 A refused default file is kept: this session's settings go elsewhere at exit.
+    const QString alternative = QString::fromStdString(freeSettingsName(m_state.startupDirectory));
+    const SettingsLoad loaded =
+        loadSettings("KV6830.ini", true,
+                     "\n\n" + QDir::current().filePath("KV6830.ini") +
+                         " is kept as it is. The settings of this session will be saved to " +
+                         alternative + " at exit.");
+    if (loaded == SettingsLoad::Refused) m_keptSettingsAlternative = alternative;
+    const bool settingsLoaded = loaded == SettingsLoad::Taken;
     // 8, 10
     m_panel->showSettings();
     m_panel->selectRate(std::max(rateListIndexOf(m_state.settings.rateCode), 0));
@@ -563,18 +586,46 @@ void MainWindow::about() {
     dialog.exec();
 }
 
-void MainWindow::shutDown() {
-    if (m_shutDown) return;
+QString MainWindow::exitSettingsPath() const {
+    if (m_keptSettingsAlternative.isEmpty()) return startupPath("KV6830.ini");
+    // The name chosen at start-up, unless something has taken it since.
+    if (!QFileInfo(m_keptSettingsAlternative).exists() &&
+        !QFileInfo(m_keptSettingsAlternative).isSymLink()) {
+        return m_keptSettingsAlternative;
+    }
+    return QString::fromStdString(freeSettingsName(m_state.startupDirectory));
+}
+
+bool MainWindow::shutDown() {
+    if (m_shutDown) return true;
+    if (!m_state.startupDirectory.empty()) {
+        const QString path = exitSettingsPath();
+        const platform::WriteOutcome outcome = writeSettings(path);
+        if (!outcome.ok() &&
+            !m_questions->leaveAnyway("The settings file " + path + " " +
+                                      QString::fromStdString(outcome.describe()) +
+                                      ".\n\nIf you leave now, the settings of this session "
+                                      "are lost.")) {
+            return false;
+        }
+        if (outcome.ok() && !m_keptSettingsAlternative.isEmpty()) {
+            m_questions->tell("KV-6830", "The settings of this session were saved to " + path +
+                                             "; " + startupPath("KV6830.ini") +
+                                             " was left as it was.");
+        }
+    }
     m_shutDown = true;
     m_state.stopRequest = 1;
     m_poll->stop();
     m_device.powerOff1(m_state.portBase);
-    if (!m_state.startupDirectory.empty()) saveSettings(startupPath("KV6830.ini"), true);
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
-    shutDown();
-    event->accept();
+    if (shutDown())
+        event->accept();
+    else
+        event->ignore();
 }
 
 }  // namespace kv::app

@@ -10,6 +10,7 @@
 #include "main/memory_check.h"
 #include "main/program_state.h"
 #include "main/settings_file.h"
+#include "platform/atomic_file.h"
 #include "timing/render_library.h"
 
 class QAction;
@@ -48,6 +49,12 @@ class StartupQuestions {
     virtual void tell(const QString & /*title*/, const QString & /*text*/) {}
     // A question with Yes and No; unanswered is No.
     virtual bool ask(const QString & /*title*/, const QString & /*text*/) { return false; }
+    // Whether an existing file that no dialog has asked about may be replaced.
+    virtual bool confirmReplace(const QString & /*title*/, const QString & /*path*/) {
+        return false;
+    }
+    // The settings could not be saved at exit: whether to leave all the same.
+    virtual bool leaveAnyway(const QString & /*text*/) { return true; }
 };
 
 // The questions asked with real windows.
@@ -60,6 +67,8 @@ class WindowQuestions : public StartupQuestions {
                      const QString &filter, const QString &initialName) override;
     void tell(const QString &title, const QString &text) override;
     bool ask(const QString &title, const QString &text) override;
+    bool confirmReplace(const QString &title, const QString &path) override;
+    bool leaveAnyway(const QString &text) override;
 
   private:
     QWidget *m_parent;
@@ -83,10 +92,14 @@ class MainWindow : public QMainWindow {
     ParametersWindow *parametersWindow() const { return m_form2; }
     // Hardware detection with its message, Retry looping; Cancel starts demonstration.
     void detectHardware();
-    // Settings files: true when written; a failure is told (or, at exit, printed).
-    bool saveSettings(const QString &path, bool atExit = false);
-    // True when the file's settings were taken.
-    bool loadSettings(const QString &path, bool defaultName);
+    // Settings files: true when written; a failure is told.
+    bool saveSettings(const QString &path);
+    // Loads a settings file; a refusal is told, followed by `note`.
+    enum class SettingsLoad { Missing, Refused, HeaderOnly, Taken };
+    SettingsLoad loadSettings(const QString &path, bool defaultName, const QString &note = {});
+    // Where the settings go at exit: the start-up folder's KV6830.ini, or another name when
+    // that file was refused at start-up and is kept.
+    QString exitSettingsPath() const;
     // The one refresh entry point: every open view draws itself.
     void redrawAllViews();
     // munTiming(k): open or close view k.
@@ -104,7 +117,8 @@ class MainWindow : public QMainWindow {
     QAction *item(QMenu *menu, const QString &name, const QString &caption, bool enabled = false);
     void toolbarClicked(const QString &key);
     void runStep();
-    void shutDown();
+    // Saves the settings and switches the unit off; false when the user stays.
+    bool shutDown();
     void openManual();
     void openWebsite();
     void about();
@@ -131,11 +145,20 @@ class MainWindow : public QMainWindow {
     WindowMarks collectMarks() const;
     void applyMarks(const WindowMarks &marks);
     QString startupPath(const QString &name) const;
+    QString chooseSaveName(const QString &title, const QString &filter,
+                           const std::string &extension);
+    QString chooseOpenName(const QString &title, const QString &filter,
+                           const std::string &extension);
+    void openDataFile();
+    void saveDataAs();
     void loadDataFile(const QString &path);
-    bool saveDataFile(const QString &path);
+    platform::WriteOutcome writeSettings(const QString &path);
+    platform::WriteOutcome writeDataFile(const QString &path);
+    // The data file and its companion settings file; failures are told.
+    bool saveDataPair(const QString &path);
     void numberedItem(int i);
     void saveTextTable();
-    void numberedSave(const std::string &settings, const std::string &dataFile);
+    bool numberedSave(const std::string &settings, const std::string &dataFile);
 
     ProgramState m_state;
     DeviceApi &m_device;
@@ -161,6 +184,8 @@ class MainWindow : public QMainWindow {
     QTimer *m_plugWatch = nullptr;
     bool m_unitLost = false;  // a run found that the unit no longer answers
     bool m_shutDown = false;
+    // Set when the start-up KV6830.ini was refused: the exit save goes here instead.
+    QString m_keptSettingsAlternative;
 };
 
 }  // namespace kv::app

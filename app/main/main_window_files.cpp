@@ -1,7 +1,9 @@
 // The main window's file commands: settings files and data files.
 #include <QAction>
 #include <QDir>
-#include <cstdio>
+#include <QFileInfo>
+#include <array>
+#include <cerrno>
 
 #include "dialogs/parameters_window.h"
 #include "main/capture_parameters.h"
@@ -89,44 +91,79 @@ void MainWindow::applyMarks(const WindowMarks &w) {
     redrawAllViews();
 }
 
-bool MainWindow::saveSettings(const QString &path, bool atExit) {
-    const std::string error = saveSettingsFile(path.toStdString(), m_state, collectMarks());
-    if (error.empty()) return true;
-    const QString text = "The settings could not be written to " + path + ": " +
-                         QString::fromStdString(error) + ". The previous file is unchanged.";
-    if (atExit)
-        std::fprintf(stderr, "kv6830: %s\n", text.toLocal8Bit().constData());
-    else
-        m_questions->tell("Save Setting", text);
+platform::WriteOutcome MainWindow::writeSettings(const QString &path) {
+    const std::string text = kv::app::writeSettings(m_state, collectMarks());
+    return platform::replaceFile(path.toStdString(), {{text.data(), text.size()}});
+}
+
+bool MainWindow::saveSettings(const QString &path) {
+    const platform::WriteOutcome outcome = writeSettings(path);
+    if (outcome.ok()) {
+        // The user chose to replace a start-up file that was refused: it is ours again.
+        if (QFileInfo(path) == QFileInfo(startupPath("KV6830.ini")))
+            m_keptSettingsAlternative.clear();
+        return true;
+    }
+    m_questions->tell("Save Setting", "The settings file " + path + " " +
+                                          QString::fromStdString(outcome.describe()) + ".");
     return false;
 }
 
-bool MainWindow::loadSettings(const QString &path, bool defaultName) {
+MainWindow::SettingsLoad MainWindow::loadSettings(const QString &path, bool defaultName,
+                                                  const QString &note) {
     WindowMarks marks = collectMarks();
     bool existed = false;
     const SettingsReadResult r =
         loadSettingsFile(path.toStdString(), defaultName, m_state, marks, &existed);
-    if (!existed) return false;
+    if (!existed) return SettingsLoad::Missing;
+    const QString why = QString::fromStdString(r.message);
     switch (r.outcome) {
         case SettingsReadResult::Outcome::OtherModel:
-            m_questions->tell("KV-6830", QString::fromStdString(r.message));
-            return false;
+            m_questions->tell("KV-6830", why + note);
+            return SettingsLoad::Refused;
         case SettingsReadResult::Outcome::Error:
             m_questions->tell("Load Setting",
                               QString("The settings file %1 could not be read (line %2: %3). "
                                       "Nothing was changed.")
-                                  .arg(path)
-                                  .arg(r.line)
-                                  .arg(QString::fromStdString(r.message)));
-            return false;
+                                      .arg(path)
+                                      .arg(r.line)
+                                      .arg(why) +
+                                  note);
+            return SettingsLoad::Refused;
+        case SettingsReadResult::Outcome::Unreadable:
+            m_questions->tell("Load Setting", "The settings file " + path + " " + why +
+                                                  ". Nothing was changed." + note);
+            return SettingsLoad::Refused;
         case SettingsReadResult::Outcome::HeaderOnly:
             action("mnuAutoSaveSetting")->setChecked(false);
-            return false;
+            return SettingsLoad::HeaderOnly;
         case SettingsReadResult::Outcome::Loaded:
             applyMarks(marks);
-            return true;
+            return SettingsLoad::Taken;
     }
-    return false;
+    return SettingsLoad::Missing;
+}
+
+QString MainWindow::chooseSaveName(const QString &title, const QString &filter,
+                                   const std::string &extension) {
+    const QString typed = m_questions->fileName(true, title, startupPath(""), filter, "");
+    if (typed.isEmpty()) return {};
+    const QString name = QString::fromStdString(withExtension(typed.toStdString(), extension));
+    // The dialog asked about the name as typed; the name with its extension is asked here.
+    const QFileInfo file(name);
+    if (name != typed && (file.exists() || file.isSymLink()) &&
+        !m_questions->confirmReplace(title, name)) {
+        return {};
+    }
+    return name;
+}
+
+QString MainWindow::chooseOpenName(const QString &title, const QString &filter,
+                                   const std::string &extension) {
+    const QString typed = m_questions->fileName(false, title, startupPath(""), filter, "");
+    if (typed.isEmpty() || QFileInfo::exists(typed)) return typed;
+    const QString name = QString::fromStdString(withExtension(typed.toStdString(), extension));
+    return QFileInfo::exists(name) ? name : typed;
 }
 
 void MainWindow::buildFileCommands() {
@@ -141,42 +178,15 @@ void MainWindow::buildFileCommands() {
         a->setEnabled(true);
         connect(a, &QAction::triggered, this, slot);
     };
-    enable("mnuFileOpen", [this] {
-        const QString name =
-            m_questions->fileName(false, "Open", startupPath(""), "Osv Files (*.Osv)", "");
-        if (name.isEmpty()) return;
-        m_state.currentFileName = name.toStdString();
-        // The file holds data set 0 of its save; the companion's first "Adjaddr" is that
-        // data set's trigger offset and goes with the samples. The other data sets keep the
-        // offsets of what they hold.
-        const auto offsets = m_state.dataSetRecords;
-        const bool companion =
-            loadSettings(QString::fromStdString(companionName(name.toStdString())), false);
-        const int32_t fileOffset = m_state.dataSetRecords[0][0];
-        const int set = m_state.views[static_cast<size_t>(m_state.currentView)].dataSet;
-        for (size_t k = 0; k < offsets.size(); ++k)
-            m_state.dataSetRecords[k][0] = offsets[k][0];
-        if (companion) m_state.dataSetRecords[static_cast<size_t>(set)][0] = fileOffset;
-        loadDataFile(name);
-    });
-    enable("mnuFileSaveAs", [this] {
-        const QString name =
-            m_questions->fileName(true, "Save Data As", startupPath(""), "Osv File (*.Osv)", "");
-        if (name.isEmpty()) return;
-        m_state.currentFileName = name.toStdString();
-        if (saveSettings(QString::fromStdString(companionName(name.toStdString())))) {
-            saveDataFile(name);
-        }
-    });
+    enable("mnuFileOpen", [this] { openDataFile(); });
+    enable("mnuFileSaveAs", [this] { saveDataAs(); });
     enable("mnuFileSave", [this] {
-        if (m_state.currentFileName.empty()) {
-            action("mnuFileSaveAs")->trigger();
+        // Only a name chosen for data is written: never a settings or text file's.
+        if (m_state.currentDataFile.empty()) {
+            saveDataAs();
             return;
         }
-        const QString name = QString::fromStdString(m_state.currentFileName);
-        if (saveSettings(QString::fromStdString(companionName(m_state.currentFileName)))) {
-            saveDataFile(name);
-        }
+        saveDataPair(QString::fromStdString(m_state.currentDataFile));
     });
     for (int i = 0; i < 3; ++i) {
         QAction *a = action(QString("menutime(%1)").arg(i));
@@ -186,8 +196,7 @@ void MainWindow::buildFileCommands() {
     }
     enable("mnuSaveTxtCh", [this] { saveTextTable(); });
     enable("mnuLoadSetting", [this] {
-        const QString name =
-            m_questions->fileName(false, "Load Setting", startupPath(""), "Cfg File (*.ini)", "");
+        const QString name = chooseOpenName("Load Setting", "Cfg File (*.ini)", "ini");
         if (name.isEmpty()) return;
         m_state.currentFileName = name.toStdString();
         loadSettings(name, false);
@@ -199,8 +208,7 @@ void MainWindow::buildFileCommands() {
         loadSettings(name, false);
     });
     enable("mnuSaveSetting", [this] {
-        const QString name =
-            m_questions->fileName(true, "Save Setting As", startupPath(""), "Cfg File (*.ini)", "");
+        const QString name = chooseSaveName("Save Setting As", "Cfg File (*.ini)", "ini");
         if (name.isEmpty()) return;
         m_state.currentFileName = name.toStdString();
         saveSettings(name);
@@ -212,32 +220,98 @@ void MainWindow::buildFileCommands() {
             [this](bool on) { m_state.autoSaveSetting = on ? 1 : 0; });
 }
 
+void MainWindow::openDataFile() {
+    const QString name = chooseOpenName("Open", "Osv Files (*.Osv)", "osv");
+    if (name.isEmpty()) return;
+    const std::string companion = companionName(name.toStdString());
+    const bool paired = companion != name.toStdString();
+    // The file must fit the memory depth in effect once its settings file is loaded;
+    // otherwise nothing changes, not even the settings.
+    const int depth = (paired ? settingsFileDepth(companion) : std::nullopt)
+                          .value_or(m_state.settings.memoryDepthIndex);
+    if (const auto problem = dataFileProblem(name.toStdString(), dataRecordLength(depth))) {
+        m_questions->tell("Open", QString::fromStdString(*problem));
+        return;
+    }
+    m_state.currentFileName = name.toStdString();
+    m_state.currentDataFile = name.toStdString();
+    // The file holds data set 0 of its save; the companion's first "Adjaddr" is that data
+    // set's trigger offset and goes with the samples. The other data sets keep the offsets
+    // of what they hold.
+    const auto offsets = m_state.dataSetRecords;
+    const bool taken =
+        paired && loadSettings(QString::fromStdString(companion), false) == SettingsLoad::Taken;
+    const int32_t fileOffset = m_state.dataSetRecords[0][0];
+    const int set = m_state.views[static_cast<size_t>(m_state.currentView)].dataSet;
+    for (size_t k = 0; k < offsets.size(); ++k)
+        m_state.dataSetRecords[k][0] = offsets[k][0];
+    if (taken) m_state.dataSetRecords[static_cast<size_t>(set)][0] = fileOffset;
+    loadDataFile(name);
+}
+
+void MainWindow::saveDataAs() {
+    const QString name = chooseSaveName("Save Data As", "Osv File (*.Osv)", "osv");
+    if (name.isEmpty()) return;
+    const QString companion = QString::fromStdString(companionName(name.toStdString()));
+    if (companion == name) {
+        m_questions->tell("Save Data As", "The data file " + name +
+                                              " would be its own settings file; choose a name "
+                                              "that does not end in cfg.");
+        return;
+    }
+    // Replacing a data file replaces its settings file too; a settings file beside a new
+    // data file may be anyone's.
+    const QFileInfo dataInfo(name), settings(companion);
+    if (!dataInfo.exists() && (settings.exists() || settings.isSymLink()) &&
+        !m_questions->confirmReplace("Save Data As", companion)) {
+        return;
+    }
+    m_state.currentFileName = name.toStdString();
+    if (saveDataPair(name)) m_state.currentDataFile = name.toStdString();
+}
+
+bool MainWindow::saveDataPair(const QString &path) {
+    const std::string companion = companionName(path.toStdString());
+    // Neither file is written when either would be refused.
+    for (const std::string &file : {companion, path.toStdString()}) {
+        const platform::WriteOutcome refused = platform::refusalOf(file);
+        if (refused.ok()) continue;
+        m_questions->tell("Save Data", QString::fromStdString(file + " " + refused.describe()) +
+                                           ". Nothing was saved.");
+        return false;
+    }
+    if (!saveSettings(QString::fromStdString(companion))) return false;
+    const platform::WriteOutcome outcome = writeDataFile(path);
+    if (outcome.ok()) return true;
+    m_questions->tell("Save Data", "The data file " + path + " " +
+                                       QString::fromStdString(outcome.describe()) + ".");
+    return false;
+}
+
 void MainWindow::loadDataFile(const QString &path) {
     auto load = m_render.loadData();
     if (!load) return;
     const int set = m_state.views[static_cast<size_t>(m_state.currentView)].dataSet;
-    const QByteArray file = path.toLocal8Bit();
+    std::array<bool, 3> which{};
+    std::array<uint8_t *, 3> planes{};
     for (int k = 0; k < 3; ++k) {
-        if (!action(QString("mnuLoaddata(%1)").arg(k))->isChecked()) continue;
-        if (load(m_state.capture.plane(set, k), m_state.lastStart, file.constData(), k) != 0) {
-            m_questions->tell("Open", "The data file " + path + " could not be read.");
-            break;
-        }
+        which[static_cast<size_t>(k)] = action(QString("mnuLoaddata(%1)").arg(k))->isChecked();
+        planes[static_cast<size_t>(k)] = m_state.capture.plane(set, k);
+    }
+    const QByteArray file = path.toLocal8Bit();
+    if (!loadDataRecords(file.toStdString(), m_state.lastStart, which, planes, load)) {
+        m_questions->tell("Open", "The data file " + path + " could not be read.");
+        return;
     }
     redrawAllViews();
 }
 
-bool MainWindow::saveDataFile(const QString &path) {
+platform::WriteOutcome MainWindow::writeDataFile(const QString &path) {
     auto save = m_render.saveData();
-    if (!save) return false;
+    if (!save) return platform::outcomeOfCode(-1, ENOENT);
     const QByteArray file = path.toLocal8Bit();
-    if (save(m_state.capture.plane(0, 0), m_state.lastStart, file.constData()) != 0) {
-        m_questions->tell("Save Data", "The data file " + path +
-                                           " could not be written. Any previous file of that "
-                                           "name is unchanged.");
-        return false;
-    }
-    return true;
+    const int32_t code = save(m_state.capture.plane(0, 0), m_state.lastStart, file.constData());
+    return platform::outcomeOfCode(code, errno);
 }
 
 void MainWindow::numberedItem(int i) {
@@ -257,19 +331,38 @@ void MainWindow::numberedItem(int i) {
     m_state.numberedSaveChecked = m_state.saveLimit != 0;
 }
 
-void MainWindow::numberedSave(const std::string &settings, const std::string &dataFile) {
+bool MainWindow::numberedSave(const std::string &settings, const std::string &dataFile) {
     const QDir dir(QDir::currentPath());
-    saveSettings(dir.filePath(QString::fromStdString(settings)));
-    saveDataFile(dir.filePath(QString::fromStdString(dataFile)));
+    const QString settingsPath = dir.filePath(QString::fromStdString(settings));
+    const QString dataPath = dir.filePath(QString::fromStdString(dataFile));
+    platform::WriteOutcome outcome = writeSettings(settingsPath);
+    QString failed = settingsPath;
+    if (outcome.ok()) {
+        outcome = writeDataFile(dataPath);
+        failed = dataPath;
+    }
+    if (!outcome.ok()) {
+        // One message; the run stops and the series stays checked, unfinished, so the next
+        // run carries on from this number.
+        m_state.stopRequest = 1;
+        m_questions->tell("Save Data",
+                          QString("The numbered save stopped: %1 %2. %3 of %4 files were "
+                                  "saved; the series is unfinished and the next run goes on "
+                                  "with it.")
+                              .arg(failed, QString::fromStdString(outcome.describe()))
+                              .arg(m_state.saveCounter)
+                              .arg(m_state.saveLimit));
+        return false;
+    }
     if (m_state.saveCounter + 1 >= m_state.saveLimit) {
         for (int k = 0; k < 3; ++k)
             action(QString("menutime(%1)").arg(k))->setChecked(false);
     }
+    return true;
 }
 
 void MainWindow::saveTextTable() {
-    const QString name = m_questions->fileName(true, "Save Ch Data(text format) As",
-                                               startupPath(""), "txt File (*.txt)", "");
+    const QString name = chooseSaveName("Save Ch Data(text format) As", "txt File (*.txt)", "txt");
     if (name.isEmpty()) return;
     m_state.currentFileName = name.toStdString();
     const int set = m_state.views[static_cast<size_t>(m_state.currentView)].dataSet;
@@ -277,11 +370,12 @@ void MainWindow::saveTextTable() {
         textTable(m_state.capture.plane(set, 0), m_state.capture.plane(set, 1),
                   m_state.capture.plane(set, 2), m_state.recordLength,
                   m_state.dataSetRecords[static_cast<size_t>(set)][0], m_state.recordLength);
-    const std::string error = writeFileAtomically(name.toStdString(), table);
-    if (!error.empty()) {
+    const platform::WriteOutcome outcome =
+        platform::replaceFile(name.toStdString(), {{table.data(), table.size()}});
+    if (!outcome.ok()) {
         m_questions->tell(
             "Save Ch Data(text format) As",
-            "The text file " + name + " could not be written: " + QString::fromStdString(error));
+            "The text file " + name + " " + QString::fromStdString(outcome.describe()) + ".");
     }
 }
 

@@ -116,6 +116,8 @@ struct ProgramState {
     std::string searchPattern = "XXXXXXXXXXXXXXXXXXXXXXXX";
     int32_t currentGroup = 0, currentMnemonic = 0, editedView = 0;
     std::string currentFileName;
+    // The data file that Save Data writes: set only by Save Data As and Load Data.
+    std::string currentDataFile;
 
     // Capture run
     uint8_t stopRequest = 0;

@@ -2,8 +2,12 @@
 // the two cannot disagree about the order.
 #include "main/settings_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -451,16 +455,33 @@ std::string saveSettingsFile(const std::string &path, const ProgramState &s, con
 
 SettingsReadResult loadSettingsFile(const std::string &path, bool defaultName, ProgramState &s,
                                     WindowMarks &w, bool *existed) {
-    std::ifstream in(path, std::ios::binary);
-    if (existed) *existed = static_cast<bool>(in);
-    if (!in) {
-        SettingsReadResult r;
-        r.outcome = SettingsReadResult::Outcome::Loaded;
+    SettingsReadResult r;
+    const auto unreadable = [&r](const std::string &why) {
+        r.outcome = SettingsReadResult::Outcome::Unreadable;
+        r.message = why;
         return r;
+    };
+    struct stat info {};
+    const bool found = ::stat(path.c_str(), &info) == 0;
+    const int statError = errno;
+    if (existed) *existed = found || (statError != ENOENT && statError != ENOTDIR);
+    if (!found) {
+        if (statError == ENOENT || statError == ENOTDIR) {
+            r.outcome = SettingsReadResult::Outcome::Loaded;
+            return r;
+        }
+        return unreadable(std::string("could not be read: ") + std::strerror(statError));
     }
+    if (S_ISDIR(info.st_mode)) return unreadable("is a folder, not a settings file");
+    if (!S_ISREG(info.st_mode)) return unreadable("is not a regular file, so not a settings file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return unreadable(std::string("could not be read: ") + std::strerror(errno));
     std::stringstream buffer;
     buffer << in.rdbuf();
-    return readSettings(buffer.str(), defaultName, s, w);
+    if (in.bad()) return unreadable("could not be read to its end");
+    const std::string text = buffer.str();
+    if (text.empty()) return unreadable("is empty");
+    return readSettings(text, defaultName, s, w);
 }
 
 }  // namespace kv::app

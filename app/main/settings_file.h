@@ -24,9 +24,17 @@ struct WindowMarks {
 std::string writeSettings(const ProgramState &s, const WindowMarks &w);
 
 struct SettingsReadResult {
-    enum class Outcome { Loaded, HeaderOnly, OtherModel, Error } outcome = Outcome::Error;
-    std::string message;  // for OtherModel and Error
-    int line = 0;         // where an error was found (1-based)
+    enum class Outcome {
+        Loaded,
+        HeaderOnly,
+        OtherModel,
+        Error,
+        Unreadable
+    } outcome = Outcome::Error;
+    // For OtherModel and Error the reason; for Unreadable what is wrong with the file, to
+    // follow its name ("is empty", "could not be read: Permission denied").
+    std::string message;
+    int line = 0;  // where an error was found (1-based)
 };
 
 // Reads settings text into `s` and `w`. `defaultName` is true when the file is the
@@ -38,7 +46,8 @@ SettingsReadResult readSettings(const std::string &text, bool defaultName, Progr
 // File level: save with a temporary file renamed into place; load from a path.
 // Returns an empty string when saved, else the reason.
 std::string saveSettingsFile(const std::string &path, const ProgramState &s, const WindowMarks &w);
-// Nothing happens (Loaded with no change, message empty) when the file does not exist.
+// Nothing happens (Loaded with no change, message empty) when the file does not exist; a
+// folder, an empty file or one that cannot be read is Unreadable.
 SettingsReadResult loadSettingsFile(const std::string &path, bool defaultName, ProgramState &s,
                                     WindowMarks &w, bool *existed = nullptr);
 

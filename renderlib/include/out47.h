@@ -111,9 +111,14 @@ OUT47_API void GetVbarData(const uint8_t *codes, const uint8_t *plane0, const ui
 /* ---- Data file ---- */
 
 /* Writes the ten records of `length` bytes at row0 + k * 263168 (k = 0..9). The file is
- * written under a temporary name in the same directory, flushed to disk and renamed over
- * the target, so an existing file is only replaced by a complete one. Returns 0 when the
- * file was written, -1 when it was not (the previous file, if any, is left as it was). */
+ * written under a short temporary name in the target's folder, flushed to disk and renamed
+ * over the target, so an existing file is only replaced by a complete one; a symbolic link
+ * is followed, and the old file's mode and owner are kept. A file with other hard links,
+ * or one beside which no temporary file can be made, is rewritten in place instead.
+ * Returns 0 when the file was written; otherwise errno holds the reason and the result is
+ * -1 not written (the previous file, if any, is left as it was), -2 refused because the
+ * target is read-only, a folder or not a regular file (left as it is), or -3 rewriting in
+ * place failed part way (the file may be incomplete). */
 OUT47_API int32_t vc_savedata(const uint8_t *row0, int32_t length, const char *path);
 
 /* Reads record `record` (length bytes at record * length) into destination. Returns 0

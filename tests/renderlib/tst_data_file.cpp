@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -109,16 +110,19 @@ TEST_F(DataFile, FailedSaveKeepsTheOldFile) {
         std::ofstream out(file, std::ios::binary);
         out << "precious";
     }
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-    if (::geteuid() != 0) {
-        EXPECT_EQ(kv::render::saveDataFile(store.data(), 2048, file.c_str()), -1);
+    // A read-only file is refused and left as it is.
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(kv::render::saveDataFile(store.data(), 2048, file.c_str()), -2);
+    EXPECT_EQ(errno, EACCES);
+    {
         const auto b = bytes(file);
         EXPECT_EQ(std::string(b.begin(), b.end()), "precious");
     }
-    fs::permissions(dir, fs::perms::owner_all);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     // A path that names a directory cannot be replaced by a file either.
     fs::create_directories(dir / "sub.osv");
-    EXPECT_EQ(kv::render::saveDataFile(store.data(), 2048, (dir / "sub.osv").c_str()), -1);
+    EXPECT_EQ(kv::render::saveDataFile(store.data(), 2048, (dir / "sub.osv").c_str()), -2);
+    EXPECT_EQ(errno, EISDIR);
     EXPECT_TRUE(fs::is_directory(dir / "sub.osv"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }

@@ -16,6 +16,7 @@ struct Rig {
     int timer3 = -1, redraws = 0;
     std::vector<std::string> lost;
     std::vector<std::string> saves;
+    bool saveWorks = true;
     std::unique_ptr<CaptureRun> run;
     uint32_t tickNow = 4242;
     std::vector<int> progress;
@@ -30,6 +31,7 @@ struct Rig {
         h.numberedSave = [this](const std::string &cfg, const std::string &osv) {
             saves.push_back(cfg);
             saves.push_back(osv);
+            return saveWorks;
         };
         h.unitLost = [this](const std::string &text) { lost.push_back(text); };
         h.tick = [this] { return tickNow; };
@@ -471,4 +473,21 @@ TEST(CaptureRun, StepsComeSoonWhenTheUnitShouldBeDone) {
     slow.run->run();
     ASSERT_TRUE(slow.run->step());
     EXPECT_EQ(slow.run->nextStepDelayMs(), CaptureRun::kPollMs);
+}
+
+TEST(CaptureRun, FailedNumberedSaveKeepsItsNumber) {
+    Rig r;
+    r.state.settings.captureMode = 1;
+    r.state.numberedSaveChecked = true;
+    r.state.saveLimit = 3;
+    r.saveWorks = false;
+    r.device.statuses = {3};
+    r.run->run();
+    for (int i = 0; i < 5; ++i)
+        r.run->step();
+    ASSERT_GE(r.saves.size(), 4u);
+    for (size_t i = 0; i < r.saves.size(); i += 2)
+        EXPECT_EQ(r.saves[i + 1], "savedata 0.osv");  // tried again under the same number
+    EXPECT_EQ(r.state.saveCounter, 0);
+    EXPECT_TRUE(r.state.numberedSaveChecked);  // unfinished
 }
