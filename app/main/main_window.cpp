@@ -109,7 +109,10 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     RunHooks hooks;
     hooks.setStatus = [this](const std::string &s) {
         const QString text = QString::fromStdString(s);
-        if (m_status->text() != text) m_status->setText(text);
+        if (m_status->text() == text) return;
+        m_status->setText(text);
+        m_status->setCursorPosition(0);  // a long text shows its beginning
+        m_status->setToolTip(text);
     };
     hooks.setCount = [this](const std::string &s) { m_count->setText(QString::fromStdString(s)); };
     hooks.setRunPressed = [this](bool pressed) {
