@@ -239,12 +239,15 @@ void Unit::strobe(uint8_t value) {
         if (auto word = m_clockChain.shift(bit)) {
             // A word the generator does not know (for the range in C) leaves it without a
             // valid frequency: it does not keep the previous one.
+            // With the external ranges (5 and 6) in C the generator is not used: its word
+            // is taken without a rate.
             m_clockWord = *word;
             const auto period = periodForWord(*word, m_c);
+            const bool external = (m_c & 7) == 5 || (m_c & 7) == 6;
             m_clockValid = period.has_value();
             if (period)
                 m_internalPeriodNs = *period;
-            else
+            else if (!external)
                 violation(reg::SerialStrobe, "a clock program word known for C bits 0..2 = " +
                                                  std::to_string(m_c & 7));
         }

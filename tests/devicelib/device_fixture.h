@@ -86,13 +86,14 @@ class DeviceRig {
     uint16_t base() { return sim.parallel() ? sim.parallel()->base() : 0x3BC; }
 
     void start(const char *triggerWord, bool deep, int32_t position, uint8_t rate = 4,
-               uint8_t condition = 1, uint8_t source = 0) {
+               uint8_t condition = 1, uint8_t source = 0, uint8_t edge = 0) {
         kv::dev::StartArgs a;
         a.port = base();
         a.stateBlock = state.data();
         a.deep = deep;
         a.triggerPosition = position;
         a.clockSource = source;
+        a.edgeCode = edge;
         a.rateCode = rate;
         a.triggerWord = triggerWord;
         a.condition = condition;
