@@ -54,6 +54,11 @@ TEST(CApi, VersionAndSmallEntryPoints) {
     EXPECT_EQ(GetBufLenDisp(0, table, 20), 2027);   // 2048 - 20 - 1
     EXPECT_EQ(GetBufLenDisp(0, table, 500), 1997);  // reserve at most 50
     EXPECT_EQ(GetBufLenDisp(2, table, 40), 0);      // negative gives 0
+    EXPECT_EQ(GetBufLenDisp(0, nullptr, 20), 0);    // no table
+    // No record of destinations: nothing is read, nothing crashes.
+    EXPECT_EQ(EndCapture(0, 0, 0x3BC, nullptr, nullptr, 0, nullptr, 0, 0, 0, 0, 0, 0, nullptr,
+                         nullptr, 0, nullptr, 0, 0, 0, 0, nullptr, 0),
+              0);
     SetBufLenFull(table, 3, 77);
     EXPECT_EQ(GetBufLenFull(table, 3), 77);
     EXPECT_EQ(SetupMemConfig(), 1);
