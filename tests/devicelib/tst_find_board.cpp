@@ -219,3 +219,48 @@ TEST(BeforeALink, CallsDoNothingAndTouchNoPort) {
     EXPECT_EQ(rig.planes[0][0], 0xEE);
     EXPECT_EQ(rig.offsets[0], -99);
 }
+
+namespace {
+
+// A data register that keeps only the bits of 0xAA: 0xAA reads back, 0x55 does not.
+class HalfPort final : public kv::platform::PortIo {
+  public:
+    void out(uint16_t, uint8_t value) override { m_data = value & 0xAA; }
+    uint8_t in(uint16_t) override { return m_data; }
+
+  private:
+    uint8_t m_data = 0;
+};
+
+// A driver that has seen many units arrive.
+class BusyUsb final : public kv::platform::UsbDriver {
+  public:
+    int open(kv::platform::UsbFamily, int) override { return -1; }
+    bool control(int, uint32_t, const void *, size_t, void *, size_t, size_t *) override {
+        return false;
+    }
+    long read(int, void *, size_t) override { return -1; }
+    void close(int) override {}
+    int arrivals() override { return n; }
+    int n = 0;
+};
+
+}  // namespace
+
+TEST(PrtDect, BothPatternsMustReadBack) {
+    HalfPort half;
+    kv::dev::Device device(&half, nullptr);
+    EXPECT_EQ(device.prtDect(), 0);
+}
+
+TEST(UnitsPlugged, CountIsHeldToOneByte) {
+    BusyUsb usb;
+    RecordingPort none;
+    kv::dev::Device device(&none, &usb);
+    usb.n = 256;
+    EXPECT_EQ(device.unitsPlugged(), 255);
+    usb.n = 255;
+    EXPECT_EQ(device.unitsPlugged(), 255);
+    usb.n = 3;
+    EXPECT_EQ(device.unitsPlugged(), 3);
+}
