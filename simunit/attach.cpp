@@ -132,10 +132,12 @@ Simulator::Simulator(const Attachment &where) {
     if (where.link == Attachment::Link::Usb) {
         UsbIdentity identity;
         identity.highSpeed = where.highSpeed;
+        m_unit.setLink(where.highSpeed ? "USB 2.0" : "USB 1.1");
         m_usb = std::make_unique<SimUsbDriver>(m_unit, identity);
     } else {
         const auto mode =
             where.link == Attachment::Link::Epp ? ParallelMode::Epp : ParallelMode::Bpp;
+        m_unit.setLink(mode == ParallelMode::Epp ? "EPP" : "BPP");
         m_port = std::make_unique<SimParallelPort>(m_unit, where.base, mode);
     }
 }

@@ -10,6 +10,7 @@ namespace kv::sim {
 namespace {
 
 constexpr uint8_t kSupply = 0x04;
+constexpr uint32_t kLongestBulkRead = 61440;
 
 }  // namespace
 
@@ -24,8 +25,18 @@ bool SimParallelPort::powered() const {
 // The cable carries the supply: a unit plugged in again starts from power-up.
 void SimParallelPort::followCable() {
     const bool out = m_unit.faults().disconnected(platform::tickMs());
-    if (m_cableOut && !out) m_unit.reset();
+    if (m_cableOut && !out) m_unit.powerUp(false);
     m_cableOut = out;
+}
+
+// A cycle that reaches the unit while its supply is still settling is lost.
+bool SimParallelPort::answering() {
+    if (!powered()) return false;
+    if (!m_unit.settling()) return true;
+    if (!m_unit.settlingByHost()) return false;
+    m_unit.violation(m_unit.selected(),
+                     "no cycle within " + std::to_string(Unit::kSettleMs) + " ms of power-up");
+    return false;
 }
 
 void SimParallelPort::out(uint16_t port, uint8_t value) {
@@ -39,15 +50,15 @@ void SimParallelPort::out(uint16_t port, uint8_t value) {
             const uint8_t before = m_control;
             m_control = value;
             const bool wasPowered = (before & kSupply) != 0;
-            if (!wasPowered && powered()) m_unit.reset();  // power-up
+            if (!wasPowered && powered()) m_unit.powerUp();
             controlWritten(before, value);
             break;
         }
         case reg::EppAddress:
-            if (m_mode == ParallelMode::Epp && powered()) m_address = value;
+            if (m_mode == ParallelMode::Epp && answering()) m_unit.select(value);
             break;
         case reg::EppData:
-            if (m_mode == ParallelMode::Epp && powered()) m_unit.write(m_address, value);
+            if (m_mode == ParallelMode::Epp && answering()) m_unit.writeSelected(value);
             break;
         default:
             break;
@@ -66,7 +77,7 @@ uint8_t SimParallelPort::in(uint16_t port) {
         case reg::PortControl:
             return m_control;
         case reg::EppData:
-            if (m_mode == ParallelMode::Epp && powered()) return m_unit.read(m_address);
+            if (m_mode == ParallelMode::Epp && answering()) return m_unit.readSelected();
             return 0xFF;
         default:
             return 0xFF;
@@ -81,17 +92,18 @@ void SimParallelPort::controlWritten(uint8_t before, uint8_t after) {
         m_driving = false;
         return;
     }
-    if ((before & 0x08) && !(after & 0x08)) m_address = m_data;
-    if (!(before & 0x02) && (after & 0x02) && (after & 0x20)) {
-        m_driven = m_unit.read(m_address);
+    const bool latch = (before & 0x08) && !(after & 0x08);
+    const bool readStart = !(before & 0x02) && (after & 0x02) && (after & 0x20);
+    const bool strobe = (before & 0x02) && !(after & 0x02);
+    if (strobe && (before & 0x20)) m_driving = false;
+    if (!latch && !readStart && !(strobe && !(before & 0x20))) return;
+    if (!answering()) return;
+    if (latch) m_unit.select(m_data);
+    if (readStart) {
+        m_driven = m_unit.readSelected();
         m_driving = true;
     }
-    if ((before & 0x02) && !(after & 0x02)) {
-        if (before & 0x20)
-            m_driving = false;
-        else
-            m_unit.write(m_address, m_data);
-    }
+    if (strobe && !(before & 0x20)) m_unit.writeSelected(m_data);
 }
 
 SimUsbDriver::SimUsbDriver(Unit &unit, UsbIdentity identity) : m_unit(unit), m_identity(identity) {}
@@ -193,45 +205,63 @@ bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inL
 bool SimUsbDriver::writeRequest(const platform::UsbRegisterIo &block) {
     const auto *data = static_cast<const uint8_t *>(block.data);
     if (block.length > 0 && !data) return false;
+    // A request of the wrong shape is refused as a whole.
+    const auto refuse = [&](const char *expected) {
+        m_unit.violation(static_cast<uint8_t>(block.offset), expected);
+        return false;
+    };
     switch (block.offset) {
         case reg::UsbWriteBytes:
-            if (block.length == 0 || block.length > 64) return false;
+            if (block.length == 0 || block.length > 64 || (block.length > 1 && block.length % 2))
+                return refuse("request 0x83 with one byte (a select) or 1 to 32 pairs");
             if (block.length == 1) {
-                m_selected = data[0];
+                m_unit.select(data[0]);
                 return true;
             }
             for (uint32_t i = 0; i + 1 < block.length; i += 2) {
                 const uint8_t r = data[i];
                 // Port-control writes of the parallel links reach the queue too; the unit
-                // takes only its own registers.
+                // takes only its own registers, and the others leave its selection alone.
                 if (r >= reg::SerialStrobe && r <= reg::ControlC) m_unit.write(r, data[i + 1]);
             }
             return true;
-        case reg::UsbBulkLength:
-            if (block.length != 8) return false;
-            m_bulkLength = static_cast<uint32_t>(data[4]) | static_cast<uint32_t>(data[5]) << 8 |
-                           static_cast<uint32_t>(data[6]) << 16 |
-                           static_cast<uint32_t>(data[7]) << 24;
+        case reg::UsbBulkLength: {
+            if (block.length != 8 || data[0] || data[1] || data[2] || data[3])
+                return refuse("request 0x82 with the 8-byte record, bytes 0 to 3 zero");
+            const uint32_t n =
+                static_cast<uint32_t>(data[4]) | static_cast<uint32_t>(data[5]) << 8 |
+                static_cast<uint32_t>(data[6]) << 16 | static_cast<uint32_t>(data[7]) << 24;
+            if (n == 0 || n > kLongestBulkRead)
+                return refuse("a bulk-read length of 1 to 61440 bytes");
+            m_bulkLength = n;
             return true;
+        }
         case reg::UsbConfigure:
+            if (block.length != 1 || block.index != 16 || data[0] != 8)
+                return refuse("request 0x8C with index 16 and the one byte 8");
             return true;
         default:
-            return false;
+            return refuse("a write request 0x83, 0x82 or 0x8C");
     }
 }
 
 bool SimUsbDriver::readRequest(const platform::UsbRegisterIo &block, void *out, size_t outLength,
                                size_t *returned) {
     if (!out || outLength < 1 || block.length < 1) return false;
+    if (block.length != 1 || outLength != 1) {
+        m_unit.violation(static_cast<uint8_t>(block.offset), "read requests of one byte");
+        return false;
+    }
     auto *bytes = static_cast<uint8_t *>(out);
     switch (block.offset) {
         case reg::UsbReadByte:
-            bytes[0] = m_unit.read(m_selected);
+            bytes[0] = m_unit.readSelected();
             break;
         case reg::UsbLinkSpeed:
             bytes[0] = m_identity.highSpeed ? 0x00 : 0x08;
             break;
         default:
+            m_unit.violation(static_cast<uint8_t>(block.offset), "a read request 0x84 or 0x8E");
             return false;
     }
     if (returned) *returned = 1;
@@ -240,13 +270,23 @@ bool SimUsbDriver::readRequest(const platform::UsbRegisterIo &block, void *out, 
 
 long SimUsbDriver::read(int handle, void *buffer, size_t length) {
     if (handle != m_handle || m_open == 0 || !buffer || failing()) return -1;
-    size_t n = std::min<size_t>(length, m_bulkLength);
+    // The read takes exactly the length that 0x82 set, from register 6.
+    const uint32_t announced = m_bulkLength;
+    m_bulkLength = 0;
+    if (announced == 0 || length != announced) {
+        m_unit.violation(reg::UsbBulkLength, "a bulk read of the length that request 0x82 set");
+        return -1;
+    }
+    if (m_unit.selected() != reg::Status) {
+        m_unit.violation(m_unit.selected(), "register 0x06 selected before a bulk read");
+        return -1;
+    }
+    size_t n = length;
     const auto shortBy = static_cast<size_t>(std::max(0, m_unit.faults().shortBulkBy));
     n = n > shortBy ? n - shortBy : 0;
     auto *bytes = static_cast<uint8_t *>(buffer);
     for (size_t i = 0; i < n; ++i)
-        bytes[i] = m_unit.read(m_selected);
-    m_bulkLength = 0;
+        bytes[i] = m_unit.readSelected();
     return static_cast<long>(n);
 }
 

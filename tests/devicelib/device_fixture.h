@@ -65,7 +65,19 @@ class DeviceRig {
         for (auto &p : planes)
             p.assign(131072, 0xEE);
     }
-    ~DeviceRig() { kv::platform::setTickSource(m_previous); }
+    // Every test runs the protocol exactly as the unit expects it, unless it says it
+    // looks at the unit's violation records itself.
+    ~DeviceRig() {
+        if (!m_violationsExpected) {
+            EXPECT_EQ(kv::sim::describe(sim.unit().violations()), "")
+                << "protocol violations recorded by the unit on " << sim.unit().link();
+        }
+        kv::platform::setTickSource(m_previous);
+    }
+    const std::vector<kv::sim::Violation> &expectViolations() {
+        m_violationsExpected = true;
+        return sim.unit().violations();
+    }
 
     uint8_t find(uint16_t family = 1) {
         return device.findBoard1(0x3BC, selection.data(), state.data(), family);
@@ -74,13 +86,14 @@ class DeviceRig {
     uint16_t base() { return sim.parallel() ? sim.parallel()->base() : 0x3BC; }
 
     void start(const char *triggerWord, bool deep, int32_t position, uint8_t rate = 4,
-               uint8_t condition = 1, uint8_t source = 0) {
+               uint8_t condition = 1, uint8_t source = 0, uint8_t edge = 0) {
         kv::dev::StartArgs a;
         a.port = base();
         a.stateBlock = state.data();
         a.deep = deep;
         a.triggerPosition = position;
         a.clockSource = source;
+        a.edgeCode = edge;
         a.rateCode = rate;
         a.triggerWord = triggerWord;
         a.condition = condition;
@@ -129,6 +142,7 @@ class DeviceRig {
 
   private:
     kv::platform::TickSource *m_previous = nullptr;
+    bool m_violationsExpected = false;
 };
 
 }  // namespace kvtest

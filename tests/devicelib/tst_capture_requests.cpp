@@ -174,6 +174,11 @@ TEST(CaptureRequests, ReadLengthFollowsLengthEntryZero) {
     e.b = 3;
     rig.usb.calls.clear();
     rig.device.endCapture(e);
+    // The unit holds 2048 samples: the long read goes round its memory, once per plane.
+    const auto &v = rig.expectViolations();
+    ASSERT_EQ(v.size(), 3u);
+    for (const auto &one : v)
+        EXPECT_EQ(one.reg, 0x06);
     size_t bytes = 0;
     for (const UsbCall &c : rig.usb.calls) {
         if (c.kind == UsbCall::Read) bytes += c.length;
@@ -211,8 +216,9 @@ TEST(CaptureRequests, DashIsIgnoredByTheTriggerButDemandsZeroInTheLocation) {
     EXPECT_EQ(rig.sim.unit().run().value, 0x000010u);
     ASSERT_EQ(rig.waitComplete(), 3);
     rig.end(word, false, 1024);
-    // The count becomes 0x10 at 1040 and 0x11 at 1140; D0 = 0 there, so "-" agrees.
-    EXPECT_EQ(rig.offsets[0], 16);
+    // The count becomes 0x10 at 1040 (less the unit's 0 to 3 samples of latency) and 0x11
+    // 100 samples later; D0 = 0 there, so "-" agrees.
+    EXPECT_EQ(rig.offsets[0], 16 - static_cast<int32_t>(rig.sim.unit().run().latency));
 
     // Location alone, on planes made by hand: the count becomes 0x11 at T + 3, which
     // "0001000X" takes for a match but "-" demands D0 = 0.

@@ -67,6 +67,9 @@ TEST(FindBoard1, StillImageFamilyWithoutUsbTouchesNoParallelPort) {
     EXPECT_TRUE(rig.device.linkChosen());
     rig.device.writeRegister(0x24, 0x80);
     EXPECT_TRUE(rig.port.calls.empty());
+    // Status 1: bit 4 clear, waiting for the trigger; still no port touched.
+    EXPECT_EQ(rig.device.getTrigStat(rig.base(), rig.state.data()), 4);
+    EXPECT_TRUE(rig.port.calls.empty());
 }
 
 TEST(FindBoard1, SearchesEveryNameOfEveryPairInOrder) {
@@ -160,6 +163,11 @@ TEST(PrtDect, PortsThatReadBack) {
     ASSERT_GE(rig.port.calls.size(), 4u);
     EXPECT_EQ(rig.port.calls[0], (PortCall{true, 0x3BC, 0xAA}));
     EXPECT_EQ(rig.port.calls[2], (PortCall{true, 0x3BC, 0x55}));
+
+    DeviceRig at278(Place::Epp278);
+    EXPECT_EQ(at278.device.prtDect(), 4);
+    DeviceRig at3BC(Place::Bpp3BC);
+    EXPECT_EQ(at3BC.device.prtDect(), 1);
 }
 
 TEST(SetupIO, ParallelTypesAndTheIndexBound) {
@@ -171,6 +179,8 @@ TEST(SetupIO, ParallelTypesAndTheIndexBound) {
     EXPECT_EQ(type, 4);
     EXPECT_EQ(base, 0x278);
     EXPECT_EQ(rig.device.transport(), kv::dev::Transport::Epp);
+    // The EPP link reaches the unit there.
+    EXPECT_EQ(rig.device.findBoard(0x278, rig.state.data()), 17);
     base = 0x1111;
     rig.device.setupIo(3, 4, &type, &base, table);  // no table entry 3: base unchanged
     EXPECT_EQ(base, 0x1111);
@@ -188,6 +198,8 @@ TEST(SetupIO, UsbTypeSearchesTheGenericDriver) {
     rig.device.setupIo(0, 9, &type, nullptr, nullptr);
     EXPECT_TRUE(rig.device.usbOpen());
     EXPECT_EQ(rig.device.transport(), kv::dev::Transport::Usb);
+    // The USB link reaches the unit.
+    EXPECT_EQ(rig.device.findBoard(0x3BC, rig.state.data()), 17);
     bool descriptor = false;
     for (const UsbCall &c : rig.usb.calls)
         descriptor |= c.code == 0x80002000;
@@ -206,4 +218,49 @@ TEST(BeforeALink, CallsDoNothingAndTouchNoPort) {
     EXPECT_TRUE(rig.usb.calls.empty());
     EXPECT_EQ(rig.planes[0][0], 0xEE);
     EXPECT_EQ(rig.offsets[0], -99);
+}
+
+namespace {
+
+// A data register that keeps only the bits of 0xAA: 0xAA reads back, 0x55 does not.
+class HalfPort final : public kv::platform::PortIo {
+  public:
+    void out(uint16_t, uint8_t value) override { m_data = value & 0xAA; }
+    uint8_t in(uint16_t) override { return m_data; }
+
+  private:
+    uint8_t m_data = 0;
+};
+
+// A driver that has seen many units arrive.
+class BusyUsb final : public kv::platform::UsbDriver {
+  public:
+    int open(kv::platform::UsbFamily, int) override { return -1; }
+    bool control(int, uint32_t, const void *, size_t, void *, size_t, size_t *) override {
+        return false;
+    }
+    long read(int, void *, size_t) override { return -1; }
+    void close(int) override {}
+    int arrivals() override { return n; }
+    int n = 0;
+};
+
+}  // namespace
+
+TEST(PrtDect, BothPatternsMustReadBack) {
+    HalfPort half;
+    kv::dev::Device device(&half, nullptr);
+    EXPECT_EQ(device.prtDect(), 0);
+}
+
+TEST(UnitsPlugged, CountIsHeldToOneByte) {
+    BusyUsb usb;
+    RecordingPort none;
+    kv::dev::Device device(&none, &usb);
+    usb.n = 256;
+    EXPECT_EQ(device.unitsPlugged(), 255);
+    usb.n = 255;
+    EXPECT_EQ(device.unitsPlugged(), 255);
+    usb.n = 3;
+    EXPECT_EQ(device.unitsPlugged(), 3);
 }

@@ -27,6 +27,7 @@ class EppHost : public HostLink {
             b = m_port.in(m_base + 4);
         return bytes;
     }
+    uint8_t readData() override { return m_port.in(m_base + 4); }
 
   private:
     PortIo &m_port;
@@ -60,6 +61,7 @@ class BppHost : public HostLink {
             b = readOne();
         return bytes;
     }
+    uint8_t readData() override { return readOne(); }
 
   private:
     void address(uint8_t reg) {
@@ -95,6 +97,9 @@ class UsbHost : public HostLink {
     uint8_t readStatus() override {
         uint8_t six = 6;
         send(0x83, &six, 1);
+        return readData();
+    }
+    uint8_t readData() override {
         uint8_t value = 0xFF;
         kv::platform::UsbRegisterIo block{0x84, 1, &value, 0};
         if (!m_usb.control(m_handle, 0x8000200C, &block, sizeof block, &value, 1, nullptr))
@@ -193,7 +198,12 @@ void Host::loadClock(uint32_t word, uint8_t range, bool stuff) {
     }
     command(0x1E04);
     command(0x1E00);
-    b |= 0x10;
+    // B bit 4 stays set for the fast rates (500 kHz and above) only.
+    const bool slow = word == 0x183920 || word == 0x182920 || word == 0x183120;
+    if (slow)
+        b &= 0xEF;
+    else
+        b |= 0x10;
     commit();
 }
 
@@ -219,6 +229,12 @@ void Host::loadTrigger(const char *d23first, bool triggerWhenFalse) {
         c = 0;
         commit();
     };
+    // The chains take bits while B holds 0x41 and A bit 5 is clear.
+    const uint8_t rememberedB = b;
+    b |= 0x41;
+    commit();
+    a &= 0xDF;
+    writeA();
     // Chain 1: V bit 16, then bits 15..0.
     const uint32_t chain1 = ((value >> 16) & 1) << 16 | (value & 0xFFFF);
     for (int i = 16; i >= 0; --i) {
@@ -246,6 +262,8 @@ void Host::loadTrigger(const char *d23first, bool triggerWhenFalse) {
     else
         a &= 0xEF;
     writeA();
+    b = rememberedB;
+    commit();
 }
 
 void Host::loadCounter(uint16_t count) {
@@ -265,6 +283,7 @@ void Host::loadCounter(uint16_t count) {
 
 void Host::arm(bool deep, uint8_t rangeAtStart) {
     c = static_cast<uint8_t>((c & 0xF8) | rangeAtStart);
+    if (rangeAtStart == 5 || rangeAtStart == 6) b &= 0xEF;  // external clock
     if (deep)
         b |= 4;
     else

@@ -19,6 +19,7 @@ class HostLink {
     virtual void write(uint8_t reg, uint8_t value) = 0;
     virtual uint8_t readStatus() = 0;                      // select register 6, read it
     virtual std::vector<uint8_t> readBytes(size_t n) = 0;  // n reads of register 6
+    virtual uint8_t readData() = 0;                        // one read, no select
     virtual void powerOn() {}
 };
 

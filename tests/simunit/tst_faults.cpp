@@ -41,8 +41,12 @@ TEST(SimulatedFaults, UnpoweredUnitAnswersNothing) {
         auto link = makeHostLink(LinkKind::Epp, *b.port, *b.usb, 0x278);
         Host host(*link);
         EXPECT_EQ(host.presence().first, 0xFF);
+        kv::platform::ManualClock clock{1000};
+        auto *previous = kv::platform::setTickSource(&clock);
         link->powerOn();
+        clock.advance(kv::sim::Unit::kSettleMs);  // the supply settles first
         EXPECT_EQ(host.presence().first & 0x40, 0);
+        kv::platform::setTickSource(previous);
     }
     // A unit whose supply fails answers on neither parallel link.
     for (auto kind : {LinkKind::Epp, LinkKind::Bpp}) {

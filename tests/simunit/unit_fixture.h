@@ -27,9 +27,20 @@ class UnitOnLink : public ::testing::TestWithParam<LinkKind> {
         auto backends = sim->backends();
         link = makeHostLink(GetParam(), *backends.port, *backends.usb, where.base);
         link->powerOn();
+        clock.advance(kv::sim::Unit::kSettleMs);
         host = std::make_unique<Host>(*link);
     }
-    void TearDown() override { kv::platform::setTickSource(m_previous); }
+    void TearDown() override {
+        if (!m_violationsExpected) {
+            EXPECT_EQ(kv::sim::describe(unit().violations()), "");
+        }
+        kv::platform::setTickSource(m_previous);
+    }
+    // The test checks the violation records itself.
+    const std::vector<kv::sim::Violation> &expectViolations() {
+        m_violationsExpected = true;
+        return unit().violations();
+    }
 
     kv::sim::Unit &unit() { return sim->unit(); }
     // The status byte read as 4 (waiting), 1 (filling) or 3 (complete).
@@ -46,6 +57,7 @@ class UnitOnLink : public ::testing::TestWithParam<LinkKind> {
 
   private:
     kv::platform::TickSource *m_previous = nullptr;
+    bool m_violationsExpected = false;
 };
 
 inline std::string linkParamName(const ::testing::TestParamInfo<LinkKind> &info) {

@@ -29,13 +29,13 @@ class SimParallelPort final : public platform::PortIo {
   private:
     void controlWritten(uint8_t before, uint8_t after);
     void followCable();
+    bool answering();
 
     Unit &m_unit;
     uint16_t m_base;
     ParallelMode m_mode;
     uint8_t m_data = 0;
     uint8_t m_control = 0;
-    uint8_t m_address = 0;
     bool m_cableOut = false;
     bool m_driving = false;  // the unit drives the data lines (BPP read)
     uint8_t m_driven = 0xFF;
@@ -77,7 +77,6 @@ class SimUsbDriver final : public platform::UsbDriver {
     int m_requests = 0;
     int m_arrivals = 0;
     bool m_cableOut = false;
-    uint8_t m_selected = 0;
     uint32_t m_bulkLength = 0;
 };
 

@@ -281,9 +281,10 @@ class TestParameters : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(f.status(), QString("Completed"), 5000);
         QTRY_VERIFY(!f.window.captureRun().active());
         // Trigger cursor 60 (2K): the unit keeps (16384 - 16137) x 8 = 1976 samples after
-        // the trigger, which lands at 72: 12 after the nominal index.
+        // the trigger, which lands at 72: 12 after the nominal index, less the 0 to 3
+        // samples the unit takes to see the trigger.
         const int32_t offset = f.window.state().triggerOffsets[0];
-        QCOMPARE(offset, 12);
+        QVERIFY2(offset >= 9 && offset <= 12, qPrintable(QString::number(offset)));
         const uint8_t *p0 = f.window.state().capture.plane(0, 0);
         QCOMPARE(int(p0[60 + offset]), 0x10);
         QCOMPARE(int(p0[59 + offset]), 0x0F);
