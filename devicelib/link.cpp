@@ -284,8 +284,7 @@ uint8_t Device::findBoard1(uint16_t portBase, uint8_t *selectionBlock, uint8_t *
     if (!selectionBlock || !stateBlock) return 0;
     // Step 1. A unit already open on USB is let go first: the system grants its
     // interface to one handle only, so opening it again while held would fail.
-    m_queueCount = 0;
-    closeUsb();
+    releaseLink();
     m_writer = Writer::Port;
     m_reader = Reader::Bpp;
     std::memcpy(selectionBlock + kFamilyOffset, &family, sizeof family);

@@ -175,7 +175,7 @@ void CaptureRun::begin() {
     m_phaseStart = now();
     m_device.startCapture1(startArguments(m_target));
     m_unanswered = 0;
-    m_nextWatch = m_hooks.tick ? m_hooks.tick() + kWatchEveryMs : 0;
+    m_nextWatch = now() + kWatchEveryMs;
     poll();
     m_state.settingsChanged = 0;
     m_state.stopRequest = 0;
@@ -185,6 +185,12 @@ void CaptureRun::begin() {
 }
 
 bool CaptureRun::step() {
+    const bool waitingOnTheUnit =
+        m_phase == Phase::PreTrigger || m_phase == Phase::Waiting || m_phase == Phase::PostTrigger;
+    if (waitingOnTheUnit && unitGone()) {
+        loseUnit();
+        return false;
+    }
     switch (m_phase) {
         case Phase::Idle:
             return false;
@@ -196,10 +202,6 @@ bool CaptureRun::step() {
             begin();
             [[fallthrough]];
         case Phase::PreTrigger:
-            if (unitGone()) {
-                loseUnit();
-                return false;
-            }
             if (m_status == 0 && !interrupted()) {
                 poll();
                 if (m_hooks.setStatus) m_hooks.setStatus("Filling pre_Trigger");
@@ -212,10 +214,6 @@ bool CaptureRun::step() {
             m_phase = Phase::Waiting;
             [[fallthrough]];
         case Phase::Waiting:
-            if (unitGone()) {
-                loseUnit();
-                return false;
-            }
             if (m_status == 4 && !interrupted()) {
                 if (m_state.settings.captureMode == 2 && m_state.autoTimeout == 1) forceTrigger();
                 poll();
@@ -226,10 +224,6 @@ bool CaptureRun::step() {
             m_phaseStart = now();
             [[fallthrough]];
         case Phase::PostTrigger:
-            if (unitGone()) {
-                loseUnit();
-                return false;
-            }
             if (m_status != 3 && !interrupted()) {
                 poll();
                 if (m_status == 4 && m_state.settings.captureMode == 2 &&
@@ -278,9 +272,8 @@ void CaptureRun::finish() {
     if (m_hooks.setProgress) m_hooks.setProgress(-1);
     computeActivePair();
     if (m_status == 3 && !interrupted()) {
-        const uint32_t now = m_hooks.tick ? m_hooks.tick() : 0;
         const bool bound = s.data2timing || s.data2timingbyauto;
-        s.endTicks[static_cast<size_t>(bound ? m_target : 0)] = now;
+        s.endTicks[static_cast<size_t>(bound ? m_target : 0)] = now();
         s.readFlags = {1, 1, 1};
         const int32_t length = s.settings.recordLength();
         s.planeLengths = {length, length, length};
@@ -320,9 +313,9 @@ void CaptureRun::finish() {
 // Asked every kWatchEveryMs while the run waits on the unit.
 bool CaptureRun::unitGone() {
     if (!m_hooks.tick) return false;
-    const uint32_t now = m_hooks.tick();
-    if (static_cast<int32_t>(now - m_nextWatch) < 0) return false;
-    m_nextWatch = now + kWatchEveryMs;
+    const uint32_t t = now();
+    if (static_cast<int32_t>(t - m_nextWatch) < 0) return false;
+    m_nextWatch = t + kWatchEveryMs;
     const bool answers = m_device.getLinkStat1(m_state.portBase, m_state.selectionBlock.data(),
                                                m_state.stateBlock.data()) == 0;
     m_unanswered = answers ? 0 : m_unanswered + 1;

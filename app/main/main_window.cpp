@@ -290,15 +290,17 @@ void MainWindow::buildMenus() {
     window->setObjectName("mnuWindow");
     QMenu *tile = window->addMenu("Tile &windows");
     tile->setObjectName("Tile_windows");
-    const std::pair<const char *, WindowArrangement> arrangements[4] = {
-        {"windowCascade", WindowArrangement::Cascade},
-        {"windowTileHorizontal", WindowArrangement::TileHorizontal},
-        {"windowTileVertical", WindowArrangement::TileVertical},
-        {"windowArrangeIcons", WindowArrangement::ArrangeIcons}};
-    const char *captions[4] = {"&Cascade", "&TileHorizontal", "&TileVertical", "&ArrangeIcons"};
-    for (int i = 0; i < 4; ++i) {
-        const WindowArrangement how = arrangements[i].second;
-        connect(item(tile, arrangements[i].first, captions[i], true), &QAction::triggered, this,
+    const struct {
+        const char *name, *caption;
+        WindowArrangement how;
+    } arrangements[] = {
+        {"windowCascade", "&Cascade", WindowArrangement::Cascade},
+        {"windowTileHorizontal", "&TileHorizontal", WindowArrangement::TileHorizontal},
+        {"windowTileVertical", "&TileVertical", WindowArrangement::TileVertical},
+        {"windowArrangeIcons", "&ArrangeIcons", WindowArrangement::ArrangeIcons}};
+    for (const auto &a : arrangements) {
+        const WindowArrangement how = a.how;
+        connect(item(tile, a.name, a.caption, true), &QAction::triggered, this,
                 [this, how] { arrangeWindows(how); });
     }
 
