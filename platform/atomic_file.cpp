@@ -210,11 +210,6 @@ WriteOutcome replaceFile(const std::string &path, const std::vector<FilePart> &p
     return {};
 }
 
-std::string writeFileAtomically(const std::string &path, const std::vector<FilePart> &parts) {
-    const WriteOutcome o = replaceFile(path, parts);
-    return o.ok() ? std::string() : o.describe();
-}
-
 int32_t outcomeCode(const WriteOutcome &outcome) {
     if (outcome.refused) return -2;
     switch (outcome.result) {

@@ -92,8 +92,7 @@ void MainWindow::applyMarks(const WindowMarks &w) {
 }
 
 platform::WriteOutcome MainWindow::writeSettings(const QString &path) {
-    const std::string text = kv::app::writeSettings(m_state, collectMarks());
-    return platform::replaceFile(path.toStdString(), {{text.data(), text.size()}});
+    return writeSettingsFile(path.toStdString(), m_state, collectMarks());
 }
 
 bool MainWindow::saveSettings(const QString &path) {

@@ -14,7 +14,6 @@
 #include <sstream>
 
 #include "main/number_format.h"
-#include "platform/atomic_file.h"
 
 namespace kv::app {
 namespace {
@@ -445,12 +444,15 @@ SettingsReadResult readSettings(const std::string &text, bool defaultName, Progr
     return r;
 }
 
-std::string writeFileAtomically(const std::string &path, const std::string &content) {
-    return platform::writeFileAtomically(path, {{content.data(), content.size()}});
+platform::WriteOutcome writeSettingsFile(const std::string &path, const ProgramState &s,
+                                         const WindowMarks &w) {
+    const std::string text = writeSettings(s, w);
+    return platform::replaceFile(path, {{text.data(), text.size()}});
 }
 
 std::string saveSettingsFile(const std::string &path, const ProgramState &s, const WindowMarks &w) {
-    return writeFileAtomically(path, writeSettings(s, w));
+    const platform::WriteOutcome outcome = writeSettingsFile(path, s, w);
+    return outcome.ok() ? std::string() : outcome.describe();
 }
 
 SettingsReadResult loadSettingsFile(const std::string &path, bool defaultName, ProgramState &s,

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/atomic_file.h"
+
 #include "main/program_state.h"
 
 namespace kv::app {
@@ -43,15 +45,15 @@ struct SettingsReadResult {
 SettingsReadResult readSettings(const std::string &text, bool defaultName, ProgramState &s,
                                 WindowMarks &w);
 
-// File level: save with a temporary file renamed into place; load from a path.
-// Returns an empty string when saved, else the reason.
+// File level: save through the platform's file writer (a complete file or none); load
+// from a path.
+platform::WriteOutcome writeSettingsFile(const std::string &path, const ProgramState &s,
+                                         const WindowMarks &w);
+// The same, returning an empty string when saved, else the reason.
 std::string saveSettingsFile(const std::string &path, const ProgramState &s, const WindowMarks &w);
 // Nothing happens (Loaded with no change, message empty) when the file does not exist; a
 // folder, an empty file or one that cannot be read is Unreadable.
 SettingsReadResult loadSettingsFile(const std::string &path, bool defaultName, ProgramState &s,
                                     WindowMarks &w, bool *existed = nullptr);
-
-// Atomic write of a whole file: temporary beside it, flushed, renamed. Empty on success.
-std::string writeFileAtomically(const std::string &path, const std::string &content);
 
 }  // namespace kv::app

@@ -43,9 +43,6 @@ WriteOutcome replaceFile(const std::string &path, const std::vector<FilePart> &p
 // that a pair of files can be checked before either is written; Written when nothing.
 WriteOutcome refusalOf(const std::string &path);
 
-// The same, returning an empty string when written, else the reason in words.
-std::string writeFileAtomically(const std::string &path, const std::vector<FilePart> &parts);
-
 // The outcome as a result code of a C entry point (0 written, -1 unchanged, -2 refused,
 // -3 damaged; the error number goes in errno) and back.
 int32_t outcomeCode(const WriteOutcome &outcome);
