@@ -6,22 +6,14 @@
 #include <QtTest>
 
 #include "main/main_window.h"
+#include "no_device.h"
 #include "timing/range_scroll_bar.h"
 #include "timing/timing_view.h"
 
+using kvtest::NoDevice;
 using namespace kv::app;
 
 namespace {
-
-struct NoDevice : DeviceApi {
-    uint8_t findBoard1(uint16_t, uint8_t *, uint8_t *, uint8_t *, uint32_t) override { return 0; }
-    uint8_t findDemoBoard1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-    void powerOff1(uint16_t) override {}
-    uint8_t startCapture1(const StartArgs &) override { return 1; }
-    uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-    void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override {}
-    uint8_t endCapture1(const EndArgs &) override { return 0; }
-};
 
 struct Answers : StartupQuestions {
     int checked = false;

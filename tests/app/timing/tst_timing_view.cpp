@@ -7,11 +7,13 @@
 #include <QtTest>
 
 #include "main/main_window.h"
+#include "no_device.h"
 #include "timing/qt_surface.h"
 #include "timing/timing_view.h"
 #include "timing/view_drawing.h"
 #include "timing/view_model.h"
 
+using kvtest::NoDevice;
 using namespace kv::app;
 
 namespace {
@@ -58,16 +60,6 @@ QFont testFont() {
 struct QuietAnswers : StartupQuestions {
     bool viewCount(const MemoryCheck &) override { return false; }
     Detection detection(const QString &, bool) override { return Detection::Cancel; }
-};
-
-struct NoDevice : DeviceApi {
-    uint8_t findBoard1(uint16_t, uint8_t *, uint8_t *, uint8_t *, uint32_t) override { return 0; }
-    uint8_t findDemoBoard1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-    void powerOff1(uint16_t) override {}
-    uint8_t startCapture1(const StartArgs &) override { return 1; }
-    uint8_t getTrigStat1(uint16_t, uint8_t *, uint8_t *) override { return 0; }
-    void forceTrigger1(uint16_t, uint8_t *, uint8_t *) override {}
-    uint8_t endCapture1(const EndArgs &) override { return 0; }
 };
 
 }  // namespace
