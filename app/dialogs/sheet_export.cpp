@@ -15,7 +15,16 @@ SheetRange clipRange(int64_t first, int64_t last, int64_t recordLength) {
 std::string characterOf(uint8_t v) {
     if (v == 0) return "";
     if (v < 0x80) return std::string(1, static_cast<char>(v));
-    return {static_cast<char>(0xC0 | v >> 6), static_cast<char>(0x80 | (v & 0x3F))};
+    // Codes 0x80 to 0x9F are the Western Windows code page's characters (the five it leaves
+    // free keep their own code), as the spreadsheet showed them; the rest are Latin-1.
+    static constexpr char16_t kWindows[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    const char16_t c = v < 0xA0 ? kWindows[v - 0x80] : v;
+    if (c < 0x800) return {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    return {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+            static_cast<char>(0x80 | (c & 0x3F))};
 }
 
 const char *SheetExport::headerName(int format) {

@@ -79,7 +79,8 @@ class SheetExport {
     int64_t m_written = 0, m_total = 0;
 };
 
-// The single character whose code is v, as UTF-8 (code 0 is the empty text).
+// The single character whose code is v in the Western Windows code page, as UTF-8 (code 0
+// is the empty text).
 std::string characterOf(uint8_t v);
 
 }  // namespace kv::app
