@@ -142,6 +142,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
 
     buildMenus();
     buildFileCommands();
+    buildExportCommands();
     buildToolbar();
     buildPanel();
     buildParameters();

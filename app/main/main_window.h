@@ -55,6 +55,8 @@ class StartupQuestions {
     }
     // The settings could not be saved at exit: whether to leave all the same.
     virtual bool leaveAnyway(const QString & /*text*/) { return true; }
+    // Shows a file the program wrote with the desktop's default application.
+    virtual void openDocument(const QString & /*path*/) {}
 };
 
 // The questions asked with real windows.
@@ -69,6 +71,7 @@ class WindowQuestions : public StartupQuestions {
     bool ask(const QString &title, const QString &text) override;
     bool confirmReplace(const QString &title, const QString &path) override;
     bool leaveAnyway(const QString &text) override;
+    void openDocument(const QString &path) override;
 
   private:
     QWidget *m_parent;
@@ -159,6 +162,12 @@ class MainWindow : public QMainWindow {
     void numberedItem(int i);
     void saveTextTable();
     bool numberedSave(const std::string &settings, const std::string &dataFile);
+    // The workbook export and the files for other tools (main_window_export.cpp).
+    void buildExportCommands();
+    void showExcelDialog();
+    enum class SampleFile { Vcd, VcdChannelsOnly, CsvEverySample, CsvEveryChange };
+    void exportSamples(SampleFile kind);
+    void importVcd();
 
     ProgramState m_state;
     DeviceApi &m_device;
@@ -169,6 +178,7 @@ class MainWindow : public QMainWindow {
     RenderLibrary m_render;
     ParameterPanel *m_panel = nullptr;
     ParametersWindow *m_form2 = nullptr;
+    class ExcelDialog *m_excel = nullptr;  // frmExcel, made when first shown
     std::vector<class TimingView *> m_views;
     std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;
