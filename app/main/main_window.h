@@ -117,6 +117,8 @@ class MainWindow : public QMainWindow {
     QMdiSubWindow *viewWindow(int k) const;
     // Every view lays out its track rows again (names, heights, shown rows).
     void layoutAllTrackRows();
+    // Open setup windows show the tables anew (after a settings file was loaded).
+    void refreshSetupWindows();
 
   protected:
     void closeEvent(QCloseEvent *event) override;

@@ -86,6 +86,11 @@ void MainWindow::openChannelSetup() {
     w->show();
 }
 
+void MainWindow::refreshSetupWindows() {
+    if (m_groupSetup && m_groupSetup->isVisible()) openGroupSetup();
+    if (m_channelSetup && m_channelSetup->isVisible()) openChannelSetup();
+}
+
 void MainWindow::stateListingSwitch(bool on) {
     m_state.stateListing = on;
     const int height = (on ? kListingViewTwips : kPlainViewTwips) / kTwipsPerPixel;

@@ -198,10 +198,24 @@ class TestSetupCapture : public QObject {
         QCOMPARE(view->findChild<QLineEdit *>("Text1(0)")->text(), QString("Chan D 0"));
         QVERIFY(view->lastDraw().listing.at(1) != expectedLine(first, 0));
 
+        // Both setup windows are open while the file is loaded: they show what it holds.
+        window.action("munsTATE")->trigger();
         answers.files << dir.filePath("groups.ini");
         window.action("mnuLoadSetting")->trigger();
         QVERIFY(answers.told.isEmpty());
         check();
+        c = window.findChild<QWidget *>("channel");
+        QVERIFY(c && c->isVisible());
+        QCOMPARE(in<QComboBox>(c, "Combo7")->currentText(), QString("Serial"));
+        QCOMPARE(in<QComboBox>(c, "Combo7")->itemText(4), QString("Serial"));
+        g = window.findChild<QWidget *>("state");
+        QVERIFY(g && g->isVisible());
+        in<QScrollBar>(g, "VScroll2")->setValue(4);
+        QCOMPARE(in<QLineEdit>(g, "Text1(0)")->text(), QString("Serial"));
+        QCOMPARE(in<QComboBox>(g, "Combo1(0)")->currentText(), QString("ASC"));
+        in<QScrollBar>(g, "VScroll1")->setValue(3);
+        QCOMPARE(in<QLineEdit>(g, "Text3")->text(), QString("LOW3"));
+        QCOMPARE(in<QLineEdit>(g, "Text2(0)")->text(), QString("xxxx0011"));
         QCOMPARE(s.groups.mnemonicText[3], std::string("LOW3"));
         QCOMPARE(s.groups.patternText[3], std::string("XXXXXXXXXXXXXXXXxxxx0011"));
         QCOMPARE(s.groups.bitMap[4 * 32 + 7], 15);
