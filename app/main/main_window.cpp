@@ -104,6 +104,9 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     m_questions = questions;
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName("MDIArea");
+    // A view taller than the area (the state listing makes them so) is reached by scrolling.
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
 
     RunHooks hooks;
@@ -242,14 +245,17 @@ void MainWindow::buildMenus() {
     }
     action("displaytime")->setChecked(true);
     item(view, "mnuSearch", "Search D23-D0 data");
-    item(view, "munsTATE", "Group edit");
-    item(view, "munsTATETIMING", "Channel/State/Timing setup");
+    connect(item(view, "munsTATE", "Group edit", true), &QAction::triggered, this,
+            &MainWindow::openGroupSetup);
+    connect(item(view, "munsTATETIMING", "Channel/State/Timing setup", true), &QAction::triggered,
+            this, &MainWindow::openChannelSetup);
     QAction *listing = item(view, "munsTATEview", "State of logic analyzer", true);
     listing->setCheckable(true);
     connect(listing, &QAction::toggled, this, [this](bool on) {
         m_state.stateListing = on;
         redrawAllViews();
     });
+    connect(listing, &QAction::triggered, this, &MainWindow::stateListingSwitch);
 
     QMenu *timing = bar->addMenu("&Timing");
     timing->setObjectName("mnuTiming");

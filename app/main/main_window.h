@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <map>
 #include <memory>
@@ -25,6 +26,8 @@ class QMdiSubWindow;
 
 namespace kv::app {
 class ParameterPanel;
+class ChannelSetupWindow;
+class GroupSetupWindow;
 class ParametersWindow;
 class TimingView;
 }  // namespace kv::app
@@ -108,6 +111,17 @@ class MainWindow : public QMainWindow {
     // munTiming(k): open or close view k.
     void toggleView(int k);
     class TimingView *view(int k) const;
+    // munsTATE "Group edit", munsTATETIMING "Channel/State/Timing setup": a fresh window
+    // each time, replacing one that is open.
+    void openGroupSetup();
+    void openChannelSetup();
+    GroupSetupWindow *groupSetup() const;
+    ChannelSetupWindow *channelSetup() const;
+    QMdiSubWindow *viewWindow(int k) const;
+    // Every view lays out its track rows again (names, heights, shown rows).
+    void layoutAllTrackRows();
+    // Open setup windows show the tables anew (after a settings file was loaded).
+    void refreshSetupWindows();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -131,6 +145,8 @@ class MainWindow : public QMainWindow {
     void showLinkState();
     void createViews();
     void refreshScreen();
+    // munsTATEview: the state listing of every view on or off, with the views' heights.
+    void stateListingSwitch(bool on);
     void buildParameters();
     void memoryDepthChanged();
     void triggerDelayChanged();
@@ -179,6 +195,8 @@ class MainWindow : public QMainWindow {
     ParameterPanel *m_panel = nullptr;
     ParametersWindow *m_form2 = nullptr;
     class ExcelDialog *m_excel = nullptr;  // frmExcel, made when first shown
+    QPointer<GroupSetupWindow> m_groupSetup;
+    QPointer<ChannelSetupWindow> m_channelSetup;
     std::vector<class TimingView *> m_views;
     std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;

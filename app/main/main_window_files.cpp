@@ -138,6 +138,7 @@ MainWindow::SettingsLoad MainWindow::loadSettings(const QString &path, bool defa
             return SettingsLoad::HeaderOnly;
         case SettingsReadResult::Outcome::Loaded:
             applyMarks(marks);
+            refreshSetupWindows();
             return SettingsLoad::Taken;
     }
     return SettingsLoad::Missing;

@@ -115,6 +115,7 @@ struct ProgramState {
     uint8_t searchOption = 0;
     std::string searchPattern = "XXXXXXXXXXXXXXXXXXXXXXXX";
     int32_t currentGroup = 0, currentMnemonic = 0, editedView = 0;
+    int32_t selectedChannel = 0;  // the channel window's channel (not kept in the file)
     std::string currentFileName;
     // The data file that Save Data writes: set only by Save Data As and Load Data.
     std::string currentDataFile;

@@ -633,6 +633,11 @@ void TimingView::placeListingBar() {
     m_scrollBar1->raise();
 }
 
+void TimingView::setListingBarShown(bool on) {
+    m_scrollBar1->setVisible(on);
+    if (on) placeListingBar();
+}
+
 void TimingView::clearPicture() {
     m_picture->image().fill(fromColorRef(m_state.colours.entry[542]));
     m_picture->update();

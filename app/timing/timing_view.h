@@ -85,6 +85,8 @@ class TimingView : public QWidget {
     void updateDistanceReadouts();
     // The zoom change with anchor from the zoom list's current item.
     void zoomChange();
+    // ScrollBar1 with the state listing switched on or off (placed below the tracks when on).
+    void setListingBarShown(bool on);
 
   signals:
     void closedByUser(int index);
