@@ -136,7 +136,7 @@ OUT47_API int32_t vc_loaddata(uint8_t *destination, int32_t length, const char *
  * FindHardware sets 110 to 0, 111 to 0x80400 and 127..145, 147..150 to 0xFB00.
  *
  * Unit state block: OUT47_UNIT_BLOCK_SIZE bytes. Byte 29: shadow of the parallel control
- * register (bit 2 supply); 32: parallel mode (1 bidirectional, 2 EPP); 106: 1 = latch
+ * register (bit 2 supply); 32: parallel mode (1 bidirectional, 2 EPP); 106: 1 = register
  * writes on the parallel port leave out the data strobe; 115: shadow of the USB loop-back
  * latch; 119..122: shadows of latches 0..3; 157..164 and 165..172: channel order tables
  * (0..7); 173 and 1003: configuration bit 0x02 (2: byte-valued channels); 175: 0xFF;
