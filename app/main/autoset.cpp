@@ -16,6 +16,10 @@ bool delayControlsShown(const std::vector<uint8_t> &b) {
     return b[1003] != 0 && !(b[1010] == 1 && b[1003] == 2);
 }
 
+void fillDelayOption(ProgramState &state) {
+    if (state.hardwarePresent || state.demonstration) state.unitBlock[1003] = 1;
+}
+
 Autoset::Autoset(ProgramState &state, SecondPathApi &path, AutosetHooks hooks)
     : m_state(state), m_path(path), m_hooks(std::move(hooks)) {}
 

@@ -62,6 +62,11 @@ class Autoset {
 // The Parameters window's Delay controls (Label6, Combo6) are shown when the unit state
 // block's option byte 1003 is nonzero, unless byte 1010 is 1 and byte 1003 is 2.
 bool delayControlsShown(const std::vector<uint8_t> &unitBlock);
+// Option byte 1003 after hardware detection: FindHardware leaves 2 for a mixed-signal
+// unit with byte-valued channels (1010 = 1 when its memory is too short for a trigger
+// delay), 0 otherwise; a KV-6830 (found, or the demonstration unit) has the trigger delay
+// whatever else is attached, and makes it 1.
+void fillDelayOption(ProgramState &state);
 
 inline constexpr const char *kAutosetToolTip =
     "Auto. set Parameters to capture data .  depend on Trigger Ch.";

@@ -43,6 +43,7 @@ void MainWindow::setSecondPath(SecondPathApi &path) {
 // that Autoset has a link to drive (or says why it has none).
 void MainWindow::detectMixedUnit() {
     m_autoset->findUnit();
+    fillDelayOption(m_state);
     QAction *button = action("Autoset");
     button->setEnabled(m_autoset->available());
     button->setToolTip(QString::fromStdString(m_autoset->toolTip()));

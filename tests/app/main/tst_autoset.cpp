@@ -106,7 +106,12 @@ class TestAutoset : public QObject {
         f.window.redrawAllViews();
         QCOMPARE(f.picture(), redrawn);
 
-        // The unit has byte-valued channels and deep memory: the Delay controls are there.
+        // FindHardware filled the option bytes: byte-valued channels (173), deep memory
+        // (1010 = 0); with the demonstration KV-6830 beside it, 1003 is 1. The Delay
+        // controls are on offer.
+        QCOMPARE(s.unitBlock[173], uint8_t{2});
+        QCOMPARE(s.unitBlock[1010], uint8_t{0});
+        QCOMPARE(s.unitBlock[1003], uint8_t{1});
         f.window.action("Parameter_window")->trigger();
         QVERIFY(f.form2("Label6")->isVisible());
         QVERIFY(f.form2("Combo6")->isVisible());
@@ -123,11 +128,13 @@ class TestAutoset : public QObject {
         QVERIFY(!f.window.autoset().active());
         const uint8_t *plane3 = f.window.state().capture.plane(0, 3);
         QVERIFY(std::all_of(plane3, plane3 + 2048, [](uint8_t v) { return v == 0; }));
-        // No unit offers a trigger delay: the Delay controls stay hidden.
+        // The demonstration unit is a KV-6830: its trigger delay stays on offer.
+        QVERIFY(f.window.state().demonstration);
+        QCOMPARE(f.window.state().unitBlock[1003], uint8_t{1});
         f.window.action("Parameter_window")->trigger();
         QVERIFY(f.window.parametersWindow()->isVisible());
-        QVERIFY(!f.form2("Label6")->isVisible());
-        QVERIFY(!f.form2("Combo6")->isVisible());
+        QVERIFY(f.form2("Label6")->isVisible());
+        QVERIFY(f.form2("Combo6")->isVisible());
     }
 };
 

@@ -172,3 +172,19 @@ TEST(DelayControls, FollowTheOptionBytes) {
     block[1003] = 1;
     EXPECT_TRUE(delayControlsShown(block));
 }
+
+TEST(DelayControls, AKv6830KeepsItsTriggerDelay) {
+    ProgramState state;
+    state.unitBlock[1003] = 2;  // a mixed-signal unit with the short memory only
+    state.unitBlock[1010] = 1;
+    fillDelayOption(state);
+    EXPECT_FALSE(delayControlsShown(state.unitBlock));
+    state.demonstration = true;
+    fillDelayOption(state);
+    EXPECT_TRUE(delayControlsShown(state.unitBlock));
+    ProgramState found;
+    found.hardwarePresent = 1;
+    fillDelayOption(found);
+    EXPECT_EQ(found.unitBlock[1003], 1);
+    EXPECT_TRUE(delayControlsShown(found.unitBlock));
+}
