@@ -69,6 +69,12 @@ bool applyOption(std::string_view option, Attachment &a) {
             return false;
         return true;
     }
+    if (name == "mixed") {
+        const auto place = parsePlace(option.substr(equals + 1));
+        if (!place || place->link == Attachment::Link::None) return false;
+        a.mixed = Attachment::Place{place->link, place->highSpeed, place->base};
+        return true;
+    }
     const auto value = parseCount(option.substr(equals + 1));
     if (!value) return false;
     if (name == "unplug-after")
@@ -112,10 +118,11 @@ std::optional<Attachment> parseAttachment(std::string_view setting, std::string 
     while (comma != std::string_view::npos) {
         const size_t next = rest.find(',');
         const std::string_view option = rest.substr(0, next);
-        if (a->link == Attachment::Link::None || !applyOption(option, *a)) {
+        const bool mixedOption = option.substr(0, 6) == "mixed=";
+        if ((a->link == Attachment::Link::None && !mixedOption) || !applyOption(option, *a)) {
             return fail("KV6830_SIMULATE: unknown option \"" + std::string(option) +
                         "\" (use unplug-after=MS, replug-after=MS, fail-from=N, short-reads, "
-                        "unpowered or never-trigger)");
+                        "unpowered, never-trigger or mixed=PLACE)");
         }
         if (next == std::string_view::npos) break;
         rest = rest.substr(next + 1);
@@ -128,7 +135,8 @@ Simulator::Simulator(const Attachment &where) {
     const uint32_t now = platform::tickMs();
     if (where.unplugAfterMs) m_unit.faults().unplugAt = now + *where.unplugAfterMs;
     if (where.replugAfterMs) m_unit.faults().replugAt = now + *where.replugAfterMs;
-    if (where.link == Attachment::Link::None) return;  // no unit anywhere
+    if (where.mixed) attachMixed(*where.mixed);
+    if (where.link == Attachment::Link::None) return;  // no unit of the first family
     if (where.link == Attachment::Link::Usb) {
         UsbIdentity identity;
         identity.highSpeed = where.highSpeed;
@@ -142,10 +150,42 @@ Simulator::Simulator(const Attachment &where) {
     }
 }
 
+void Simulator::attachMixed(const Attachment::Place &place) {
+    m_mixed = std::make_unique<MixedUnit>();
+    if (place.link == Attachment::Link::Usb) {
+        UsbIdentity identity;
+        identity.product = 0x0185;
+        identity.highSpeed = place.highSpeed;
+        m_mixedUsb = std::make_unique<MixedUsbDriver>(*m_mixed, identity);
+    } else {
+        const auto mode =
+            place.link == Attachment::Link::Epp ? ParallelMode::Epp : ParallelMode::Bpp;
+        m_mixedPort = std::make_unique<MixedParallelPort>(*m_mixed, place.base, mode);
+    }
+}
+
 platform::SimulatedBackends Simulator::backends() {
     platform::SimulatedBackends b;
     b.port = m_port ? static_cast<platform::PortIo *>(m_port.get()) : &m_nullPort;
     b.usb = m_usb ? static_cast<platform::UsbDriver *>(m_usb.get()) : &m_nullUsb;
+    if (m_mixedPort) {
+        if (m_port) {
+            m_portBus = std::make_unique<PortBus>(
+                std::vector<platform::PortIo *>{m_port.get(), m_mixedPort.get()});
+            b.port = m_portBus.get();
+        } else {
+            b.port = m_mixedPort.get();
+        }
+    }
+    if (m_mixedUsb) {
+        if (m_usb) {
+            m_usbBus = std::make_unique<UsbBus>(
+                std::vector<platform::UsbDriver *>{m_usb.get(), m_mixedUsb.get()});
+            b.usb = m_usbBus.get();
+        } else {
+            b.usb = m_mixedUsb.get();
+        }
+    }
     return b;
 }
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "main/autoset.h"
 #include "main/capture_parameters.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word.h"
@@ -124,6 +125,10 @@ void ParametersWindow::showSettings() {
         m_word->setWord(QString::fromStdString(cs.triggerWord));
         m_combo[6]->setCurrentIndex(m_state.triggerDelayMode ? 1 : 0);
     });
+    // The unit decides whether it offers a trigger delay.
+    const bool delay = delayControlsShown(m_state.unitBlock);
+    m_delayLabel->setVisible(delay);
+    m_combo[6]->setVisible(delay);
 }
 
 void ParametersWindow::setThreshold(int v) {

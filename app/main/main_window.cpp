@@ -150,6 +150,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     buildPanel();
     buildParameters();
     buildTimers();
+    buildAutoset();
     QStatusBar *bar = statusBar();
     bar->setObjectName("sbStatusBar");
     m_demoMark = new QLabel("Demonstration mode", bar);
@@ -342,9 +343,6 @@ void MainWindow::buildToolbar() {
                 [this, key = QString(b.key)] { toolbarClicked(key); });
     }
     action("go")->setCheckable(true);
-    // The one-shot capture through the render library's second capture path is not
-    // part of this build yet.
-    action("Autoset")->setEnabled(false);
 }
 
 void MainWindow::buildPanel() {
@@ -473,6 +471,9 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     detectHardware();
     // 3, 4
     m_state.setDefaultTables();
+    m_state.unitBlock[1001] = 0;
+    m_state.unitBlock[1006] = 6;
+    m_state.unitBlock[1011] = 0;
     m_state.modelName = "KV6830";
     // 5 Memory check
     if (totalBytes == 0) {
@@ -529,11 +530,13 @@ void MainWindow::detectHardware() {
         if (r.unitFound() || answer == StartupQuestions::Detection::Ok) {
             m_state.demonstration = false;
             showLinkState();
+            detectMixedUnit();
             return;
         }
         if (answer == StartupQuestions::Detection::Cancel) {
             startDemonstration(m_state, m_device);
             showLinkState();
+            detectMixedUnit();
             return;
         }
     }
@@ -560,6 +563,8 @@ void MainWindow::toolbarClicked(const QString &key) {
         if (m_run->active()) runStep();  // the run ends now, not at the next poll
     } else if (key == "Forcetrig") {
         m_run->forceTrigger();
+    } else if (key == "Autoset") {
+        autosetClicked();
     }
 }
 

@@ -6,10 +6,12 @@
 #include <map>
 #include <memory>
 
+#include "main/autoset.h"
 #include "main/capture_run.h"
 #include "main/device_api.h"
 #include "main/memory_check.h"
 #include "main/program_state.h"
+#include "main/second_path_api.h"
 #include "main/settings_file.h"
 #include "platform/atomic_file.h"
 #include "timing/render_library.h"
@@ -86,6 +88,9 @@ class MainWindow : public QMainWindow {
   public:
     MainWindow(DeviceApi &device, StartupQuestions *questions = nullptr, QWidget *parent = nullptr);
     ~MainWindow() override;
+    // The render library's second capture path that Autoset uses; before start-up.
+    void setSecondPath(SecondPathApi &path);
+    Autoset &autoset() { return *m_autoset; }
 
     // The start-up order; `totalBytes`/`loadPercent` are the memory figures to check
     // (0 means: ask the system).
@@ -131,6 +136,10 @@ class MainWindow : public QMainWindow {
     void buildToolbar();
     void buildPanel();
     void buildTimers();
+    // Autoset: the poll timer, the search for a mixed-signal unit at detection, the button.
+    void buildAutoset();
+    void detectMixedUnit();
+    void autosetClicked();
     QAction *item(QMenu *menu, const QString &name, const QString &caption, bool enabled = false);
     void toolbarClicked(const QString &key);
     void runStep();
@@ -190,6 +199,9 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<StartupQuestions> m_ownQuestions;
     StartupQuestions *m_questions;
     std::unique_ptr<CaptureRun> m_run;
+    std::unique_ptr<SecondPathApi> m_ownSecondPath;
+    std::unique_ptr<Autoset> m_autoset;
+    QTimer *m_autosetPoll = nullptr;
     std::map<QString, QAction *> m_actions;
     RenderLibrary m_render;
     ParameterPanel *m_panel = nullptr;

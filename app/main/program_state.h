@@ -7,6 +7,7 @@
 
 #include "main/capture_array.h"
 #include "main/tables.h"
+#include "out47.h"
 
 namespace kv::app {
 
@@ -76,6 +77,16 @@ struct ProgramState {
     std::vector<uint8_t> selectionBlock = std::vector<uint8_t>(kSelectionBlockSize, 0);
     std::vector<uint8_t> stateBlock = std::vector<uint8_t>(kStateBlockSize, 0);
     std::vector<uint8_t> furtherBlock = std::vector<uint8_t>(kStateBlockSize, 0);
+    // Blocks handed to the render library's second capture path (Autoset): the port
+    // record, the unit state block (whose option bytes 1003 and 1010 the Parameters
+    // window reads) and four blocks the library does not use.
+    std::vector<int32_t> portRecord = std::vector<int32_t>(OUT47_PORT_RECORD_SIZE, 0);
+    std::vector<uint8_t> unitBlock = std::vector<uint8_t>(OUT47_UNIT_BLOCK_SIZE, 0);
+    std::array<std::vector<uint8_t>, 4> autosetBlocks = {
+        std::vector<uint8_t>(4096, 0), std::vector<uint8_t>(4096, 0), std::vector<uint8_t>(4096, 0),
+        std::vector<uint8_t>(4096, 0)};
+    uint8_t mixedModel = 0;                    // FindHardware's model code; 0: no mixed-signal unit
+    std::array<int16_t, 13> autosetMeasure{};  // TestAd's fields after the last Autoset
 
     CaptureSettings settings;
     CaptureArray capture;

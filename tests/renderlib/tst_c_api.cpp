@@ -82,3 +82,33 @@ TEST(CApi, StateDrawReadsBasePlusOffsets) {
               values.data(), binary.data(), 0, 64, 128);
     EXPECT_EQ(values[2 * 30 * 4], 0xAB);
 }
+
+TEST(CApi, TestAdReadsFromStartForLength) {
+    // Three samples before the start and one after the length that would change every
+    // field if they were read: the ramp of the TestAd tests.
+    const uint8_t trace[] = {255, 255, 255, 0,   50,  100, 150, 200, 250,
+                             0,   50,  100, 150, 200, 250, 0,   255};
+    int16_t r[13] = {};
+    TestAd(trace, 3, 0, 120, r, 13);
+    const int16_t expected[13] = {255, 5, 140, 250, 115, 125, 1, 5, 3, 3, 6, 0, 125};
+    for (int f = 0; f < 13; ++f)
+        EXPECT_EQ(r[f], expected[f]) << f;
+    TestAd(nullptr, 0, 0, 0, r, 13);  // nothing to measure: nothing touched
+    EXPECT_EQ(r[0], 255);
+}
+
+TEST(CApi, CapturePathRefusesWithoutALink) {
+    // Nothing found yet in this process: the calls touch nothing and report nothing.
+    std::vector<int32_t> record(OUT47_PORT_RECORD_SIZE, 7);
+    std::vector<uint8_t> state(2048, 9);
+    EXPECT_EQ(FindPort(0x378), 0);
+    PowerOn(record.data(), state.data());
+    ForceTrigger(record.data(), state.data());
+    EXPECT_EQ(capture(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 2016, 0, 15,
+                      record.data(), state.data(), 0, 8, 0, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 32, 32,
+                      32, 32, 0, 0, 60, 0, 0, nullptr, nullptr),
+              0u);
+    EXPECT_EQ(state[29], 9);
+    EXPECT_EQ(state[119], 9);
+    EXPECT_EQ(record[36], 7);
+}

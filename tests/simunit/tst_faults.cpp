@@ -132,9 +132,21 @@ TEST(FaultOptions, ChosenWhereTheUnitIsAttached) {
     EXPECT_TRUE(a->faults.unpowered);
     EXPECT_TRUE(a->faults.neverTrigger);
     EXPECT_GT(a->faults.shortBulkBy, 0);
+    // A mixed-signal unit beside the first unit, or alone.
+    a = kv::sim::parseAttachment("none,mixed=usb1");
+    ASSERT_TRUE(a && a->mixed);
+    EXPECT_EQ(a->link, kv::sim::Attachment::Link::None);
+    EXPECT_EQ(a->mixed->link, kv::sim::Attachment::Link::Usb);
+    EXPECT_FALSE(a->mixed->highSpeed);
+    a = kv::sim::parseAttachment("usb2,mixed=bpp:0x3BC,never-trigger");
+    ASSERT_TRUE(a && a->mixed);
+    EXPECT_EQ(a->mixed->link, kv::sim::Attachment::Link::Bpp);
+    EXPECT_EQ(a->mixed->base, 0x3BC);
+    EXPECT_TRUE(a->faults.neverTrigger);
     // Unknown options and values are refused with the reason; so is a fault for no unit.
     for (const char *bad : {"usb2,unplug", "usb2,unplug-after=soon", "usb2,unplug-after=-5",
-                            "usb2,", "none,unpowered", "usb3", "epp:0x378,fail-from=1x"}) {
+                            "usb2,", "none,unpowered", "usb3", "epp:0x378,fail-from=1x",
+                            "none,mixed=none", "usb2,mixed=usb3", "usb2,mixed="}) {
         why.clear();
         EXPECT_FALSE(kv::sim::parseAttachment(bad, &why)) << bad;
         EXPECT_NE(why.find("KV6830_SIMULATE: unknown"), std::string::npos) << bad << ": " << why;
