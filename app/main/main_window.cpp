@@ -143,6 +143,8 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     buildMenus();
     buildFileCommands();
     buildToolbar();
+    buildShortcuts();
+    buildRecentFiles();
     buildPanel();
     buildParameters();
     buildTimers();
@@ -496,6 +498,7 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
                          " is kept as it is. The settings of this session will be saved to " +
                          alternative + " at exit.");
     if (loaded == SettingsLoad::Refused) m_keptSettingsAlternative = alternative;
+    loadRecentFiles();
     const bool settingsLoaded = loaded == SettingsLoad::Taken;
     // 8, 10
     m_panel->showSettings();
