@@ -73,10 +73,9 @@ void MainWindow::rememberDataFile(const QString &path) {
     const platform::WriteOutcome outcome = saveRecentList(where.toStdString(), m_recentFiles);
     if (!outcome.ok() && !m_recentSaveTold) {
         m_recentSaveTold = true;
-        m_questions->tell("Recent data files",
-                          "The list of recent data files " + where + " " +
-                              QString::fromStdString(outcome.describe()) +
-                              ". The list is kept for this session only.");
+        m_questions->tell("Recent data files", "The list of recent data files " + where + " " +
+                                                   QString::fromStdString(outcome.describe()) +
+                                                   ". The list is kept for this session only.");
     }
 }
 

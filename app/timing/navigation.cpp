@@ -54,8 +54,7 @@ int32_t centredStart(int32_t position, int drawingWidth, ZoomRatio zoom, int32_t
 int fittingZoomStep(int32_t recordLength, int drawingWidth) {
     for (int step = 0; step < 13; ++step) {
         // The record's pixels at this step, rounded up: every sample must find room.
-        const int64_t pixels =
-            (int64_t{recordLength} * kZoomList[step].itemData + 999) / 1000;
+        const int64_t pixels = (int64_t{recordLength} * kZoomList[step].itemData + 999) / 1000;
         if (pixels <= drawingWidth) return step;
     }
     return 12;

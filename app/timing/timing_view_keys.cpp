@@ -97,13 +97,14 @@ void TimingView::pictureWheel(QWheelEvent *event) {
     if (to == from) return;
     const int x = static_cast<int>(std::floor(event->position().x()));
     const int32_t start = m_state.views[static_cast<size_t>(m_index)].screenStart;
-    zoomKeepingStart(to, startKeepingPixel(start, x, ZoomRatio::ofStep(from),
-                                           ZoomRatio::ofStep(to)));
+    zoomKeepingStart(to,
+                     startKeepingPixel(start, x, ZoomRatio::ofStep(from), ZoomRatio::ofStep(to)));
 }
 
 void TimingView::wheelEvent(QWheelEvent *event) {
     const QPointF at = event->position();
-    const bool besideRows = at.y() >= m_picture->y() && at.y() < m_picture->y() + m_picture->height();
+    const bool besideRows =
+        at.y() >= m_picture->y() && at.y() < m_picture->y() + m_picture->height();
     if (!besideRows || m_state.busy == 33) {
         event->ignore();
         return;

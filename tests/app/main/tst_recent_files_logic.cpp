@@ -45,8 +45,8 @@ TEST(RecentFiles, ListFileReadsBackAndSkipsWhatItCannotUse) {
 }
 
 TEST(RecentFiles, SavedWholeAndMissingFileReadsEmpty) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("kv-recent-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("kv-recent-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / kRecentListName).string();
     EXPECT_TRUE(loadRecentList(path).empty());

@@ -1,5 +1,6 @@
 // The wheel and the keys of a timing view, sent as events to a 600-pixel picture at
 // several zooms; every expected position is worked from the zoom steps by hand.
+#include <QtTest/qtestspontaneevent.h>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -7,7 +8,6 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QtTest>
-#include <QtTest/qtestspontaneevent.h>
 
 #include "main/main_window.h"
 #include "no_device.h"
@@ -51,8 +51,8 @@ struct Fixture {
     // A wheel turn as the window system delivers it (spontaneous, so that it travels from
     // a child that does not take it to the view).
     static void wheel(QWidget *w, QPoint at, QPoint angle, Qt::KeyboardModifiers mods = {}) {
-        QWheelEvent e(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(), angle, Qt::NoButton,
-                      mods, Qt::NoScrollPhase, false);
+        QWheelEvent e(QPointF(at), QPointF(w->mapToGlobal(at)), QPoint(), angle, Qt::NoButton, mods,
+                      Qt::NoScrollPhase, false);
         QSpontaneKeyEvent::setSpontaneous(&e);
         qApp->notify(w, &e);
     }
@@ -153,7 +153,9 @@ class TestNavigation : public QObject {
 
     void wheelOverTheTrackNamesScrollsTheRows() {
         Fixture f;
-        auto name = [&](int row) { return f.view()->findChild<QLineEdit *>(QString("Text1(%1)").arg(row)); };
+        auto name = [&](int row) {
+            return f.view()->findChild<QLineEdit *>(QString("Text1(%1)").arg(row));
+        };
         QVERIFY(!name(0)->isHidden());
         Fixture::wheel(name(0), QPoint(10, 5), QPoint(0, -120));
         QCOMPARE(f.bar("VScroll1")->value(), 1);
