@@ -621,6 +621,7 @@ bool MainWindow::shutDown() {
                                              "; " + startupPath("KV6830.ini") +
                                              " was left as it was.");
         }
+        saveRecentFiles();
     }
     m_shutDown = true;
     m_state.stopRequest = 1;

@@ -162,6 +162,7 @@ class MainWindow : public QMainWindow {
     void rememberDataFile(const QString &path);
     void openRecentFile(const QString &path);
     void setRecentFiles(std::vector<std::string> list);
+    void saveRecentFiles();
     platform::WriteOutcome writeSettings(const QString &path);
     platform::WriteOutcome writeDataFile(const QString &path);
     // The data file and its companion settings file; failures are told.
@@ -196,7 +197,7 @@ class MainWindow : public QMainWindow {
     bool m_shutDown = false;
     std::vector<std::string> m_recentFiles;
     QMenu *m_recentMenu = nullptr;
-    bool m_recentSaveTold = false;  // a list that cannot be saved is told once
+    bool m_recentChanged = false;  // the list is written at exit when it changed
     // Set when the start-up KV6830.ini was refused: the exit save goes here instead.
     QString m_keptSettingsAlternative;
 };

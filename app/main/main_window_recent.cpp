@@ -68,15 +68,7 @@ void MainWindow::rememberDataFile(const QString &path) {
     const std::vector<std::string> list = recentWith(m_recentFiles, name);
     if (list == m_recentFiles) return;
     setRecentFiles(list);
-    // The list is written at once, so that a program that ends any way keeps it.
-    const QString where = startupPath(kRecentListName);
-    const platform::WriteOutcome outcome = saveRecentList(where.toStdString(), m_recentFiles);
-    if (!outcome.ok() && !m_recentSaveTold) {
-        m_recentSaveTold = true;
-        m_questions->tell("Recent data files", "The list of recent data files " + where + " " +
-                                                   QString::fromStdString(outcome.describe()) +
-                                                   ". The list is kept for this session only.");
-    }
+    m_recentChanged = true;
 }
 
 void MainWindow::openRecentFile(const QString &path) {
@@ -85,14 +77,24 @@ void MainWindow::openRecentFile(const QString &path) {
         return;
     }
     setRecentFiles(recentWithout(m_recentFiles, path.toStdString()));
+    m_recentChanged = true;
+    m_questions->tell("Recent data files",
+                      "The data file " + path +
+                          " no longer exists; it was taken off the list of recent data files.");
+}
+
+void MainWindow::saveRecentFiles() {
+    // Like the settings, the list is written at exit, and only when it changed.
+    if (!m_recentChanged) return;
     const QString where = startupPath(kRecentListName);
     const platform::WriteOutcome outcome = saveRecentList(where.toStdString(), m_recentFiles);
-    QString text = "The data file " + path +
-                   " no longer exists; it was taken off the list of recent data files.";
-    if (!outcome.ok()) {
-        text += " The list " + where + " " + QString::fromStdString(outcome.describe()) + ".";
+    if (outcome.ok()) {
+        m_recentChanged = false;
+        return;
     }
-    m_questions->tell("Recent data files", text);
+    m_questions->tell("Recent data files", "The list of recent data files " + where + " " +
+                                               QString::fromStdString(outcome.describe()) +
+                                               "; this session's changes to it are lost.");
 }
 
 }  // namespace kv::app
