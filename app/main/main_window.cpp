@@ -147,6 +147,8 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     buildFileCommands();
     buildExportCommands();
     buildToolbar();
+    buildShortcuts();
+    buildRecentFiles();
     buildPanel();
     buildParameters();
     buildTimers();
@@ -504,6 +506,7 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
                          " is kept as it is. The settings of this session will be saved to " +
                          alternative + " at exit.");
     if (loaded == SettingsLoad::Refused) m_keptSettingsAlternative = alternative;
+    loadRecentFiles();
     const bool settingsLoaded = loaded == SettingsLoad::Taken;
     // 8, 10
     m_panel->showSettings();
@@ -630,6 +633,7 @@ bool MainWindow::shutDown() {
                                              "; " + startupPath("KV6830.ini") +
                                              " was left as it was.");
         }
+        saveRecentFiles();
     }
     m_shutDown = true;
     m_state.stopRequest = 1;

@@ -178,8 +178,19 @@ class MainWindow : public QMainWindow {
     QString chooseOpenName(const QString &title, const QString &filter,
                            const std::string &extension);
     void openDataFile();
+    // Load Data without its dialog; true when the samples were read.
+    bool openDataFileNamed(const QString &name);
     void saveDataAs();
-    void loadDataFile(const QString &path);
+    bool loadDataFile(const QString &path);
+    // Shortcuts of the menu items, and Run, Stop and Force in the Timing menu.
+    void buildShortcuts();
+    // File > Recent data files, kept beside the settings file.
+    void buildRecentFiles();
+    void loadRecentFiles();
+    void rememberDataFile(const QString &path);
+    void openRecentFile(const QString &path);
+    void setRecentFiles(std::vector<std::string> list);
+    void saveRecentFiles();
     platform::WriteOutcome writeSettings(const QString &path);
     platform::WriteOutcome writeDataFile(const QString &path);
     // The data file and its companion settings file; failures are told.
@@ -224,6 +235,9 @@ class MainWindow : public QMainWindow {
     QTimer *m_plugWatch = nullptr;
     bool m_unitLost = false;  // a run found that the unit no longer answers
     bool m_shutDown = false;
+    std::vector<std::string> m_recentFiles;
+    QMenu *m_recentMenu = nullptr;
+    bool m_recentChanged = false;  // the list is written at exit when it changed
     // Set when the start-up KV6830.ini was refused: the exit save goes here instead.
     QString m_keptSettingsAlternative;
 };

@@ -186,7 +186,8 @@ void MainWindow::buildFileCommands() {
             saveDataAs();
             return;
         }
-        saveDataPair(QString::fromStdString(m_state.currentDataFile));
+        const QString name = QString::fromStdString(m_state.currentDataFile);
+        if (saveDataPair(name)) rememberDataFile(name);
     });
     for (int i = 0; i < 3; ++i) {
         QAction *a = action(QString("menutime(%1)").arg(i));
@@ -223,6 +224,10 @@ void MainWindow::buildFileCommands() {
 void MainWindow::openDataFile() {
     const QString name = chooseOpenName("Open", "Osv Files (*.Osv)", "osv");
     if (name.isEmpty()) return;
+    if (openDataFileNamed(name)) rememberDataFile(name);
+}
+
+bool MainWindow::openDataFileNamed(const QString &name) {
     const std::string companion = companionName(name.toStdString());
     const bool paired = companion != name.toStdString();
     // The file must fit the memory depth in effect once its settings file is loaded;
@@ -231,7 +236,7 @@ void MainWindow::openDataFile() {
                           .value_or(m_state.settings.memoryDepthIndex);
     if (const auto problem = dataFileProblem(name.toStdString(), dataRecordLength(depth))) {
         m_questions->tell("Open", QString::fromStdString(*problem));
-        return;
+        return false;
     }
     m_state.currentFileName = name.toStdString();
     m_state.currentDataFile = name.toStdString();
@@ -246,7 +251,7 @@ void MainWindow::openDataFile() {
     for (size_t k = 0; k < offsets.size(); ++k)
         m_state.dataSetRecords[k][0] = offsets[k][0];
     if (taken) m_state.dataSetRecords[static_cast<size_t>(set)][0] = fileOffset;
-    loadDataFile(name);
+    return loadDataFile(name);
 }
 
 void MainWindow::saveDataAs() {
@@ -267,7 +272,9 @@ void MainWindow::saveDataAs() {
         return;
     }
     m_state.currentFileName = name.toStdString();
-    if (saveDataPair(name)) m_state.currentDataFile = name.toStdString();
+    if (!saveDataPair(name)) return;
+    m_state.currentDataFile = name.toStdString();
+    rememberDataFile(name);
 }
 
 bool MainWindow::saveDataPair(const QString &path) {
@@ -288,9 +295,9 @@ bool MainWindow::saveDataPair(const QString &path) {
     return false;
 }
 
-void MainWindow::loadDataFile(const QString &path) {
+bool MainWindow::loadDataFile(const QString &path) {
     auto load = m_render.loadData();
-    if (!load) return;
+    if (!load) return false;
     const int set = m_state.views[static_cast<size_t>(m_state.currentView)].dataSet;
     std::array<bool, 3> which{};
     std::array<uint8_t *, 3> planes{};
@@ -301,9 +308,10 @@ void MainWindow::loadDataFile(const QString &path) {
     const QByteArray file = path.toLocal8Bit();
     if (!loadDataRecords(file.toStdString(), m_state.lastStart, which, planes, load)) {
         m_questions->tell("Open", "The data file " + path + " could not be read.");
-        return;
+        return false;
     }
     redrawAllViews();
+    return true;
 }
 
 platform::WriteOutcome MainWindow::writeDataFile(const QString &path) {

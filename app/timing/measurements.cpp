@@ -106,9 +106,9 @@ int32_t draggedCursor(const ViewState &v, double x, ZoomRatio zoom) {
     return static_cast<int32_t>(std::max<int64_t>(p, 0));
 }
 
-int32_t screenFromBar(const ViewState &v, int32_t value, ZoomRatio zoom) {
+int32_t screenFromBar(const ViewState &v, int32_t value, ZoomRatio zoom, int drawingWidth) {
     double start = value;
-    const double limit = v.barMax - zoom.toSamples(850);
+    const double limit = v.barMax - zoom.toSamples(drawingWidth);
     if (start > limit) start = limit;
     if (start < 0) start = 0;
     return static_cast<int32_t>(start);

@@ -37,8 +37,10 @@ int32_t draggedScreenStart(const ViewState &v, double x, double anchor, ZoomRati
                            int drawingWidth);
 // Position of a cursor dragged to x, pinned to the bar's maximum.
 int32_t draggedCursor(const ViewState &v, double x, ZoomRatio zoom);
-// Screen start for the screen scroll bar value (a fixed span of 850 pixels).
-int32_t screenFromBar(const ViewState &v, int32_t value, ZoomRatio zoom);
+// Screen start for the screen scroll bar value: at most the bar's Max less the samples the
+// drawing width shows, as for a drag and a zoom change, so that the bar reaches the
+// record's end in a view of any width.
+int32_t screenFromBar(const ViewState &v, int32_t value, ZoomRatio zoom, int drawingWidth);
 
 // The data-to-timing caption rule for view items 0..n; returns the captions and sets the
 // views' data sets. `byAutoCommand`: the rule's third step applies.

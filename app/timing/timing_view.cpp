@@ -3,12 +3,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 #include <cmath>
 
 #include "main/capture_parameters.h"
@@ -29,6 +31,9 @@ constexpr int kBarHeight = 16;
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent) {
     setObjectName("Picture1");
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The view's keys work while the picture has the focus; 1 and 2 need the pointer.
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
 }
 
 void PictureBox::fitImage() {
@@ -137,6 +142,7 @@ TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, Vi
     setMinimumSize(200, 180);
     resize(900, 520);
     initialiseLayout();
+    setFocusProxy(m_picture);
 
     m_picture->installEventFilter(this);
     m_marks->installEventFilter(this);
@@ -193,7 +199,17 @@ bool TimingView::eventFilter(QObject *watched, QEvent *event) {
     const QEvent::Type t = event->type();
     const bool mouse =
         t == QEvent::MouseButtonPress || t == QEvent::MouseMove || t == QEvent::MouseButtonRelease;
+    if (watched == m_picture && t == QEvent::Leave) m_pointerX = -1;
+    if (watched == m_picture && t == QEvent::Wheel) {
+        pictureWheel(static_cast<QWheelEvent *>(event));
+        return true;
+    }
     if (watched == m_picture && mouse) {
+        const auto *e = static_cast<QMouseEvent *>(event);
+        m_pointerX = static_cast<int>(std::floor(e->position().x()));
+        // Moves without a button only follow the pointer, for the keys 1 and 2.
+        if (t == QEvent::MouseMove && e->buttons() == Qt::NoButton) return true;
+        if (t == QEvent::MouseButtonPress) m_picture->setFocus(Qt::MouseFocusReason);
         pictureMouse(event);
         return true;
     }
@@ -345,7 +361,8 @@ void TimingView::screenBarChanged() {
     m_state.scrollGuard = 99;
     ViewState &view = m_state.views[static_cast<size_t>(m_index)];
     if (m_combo2->currentIndex() < 1 && m_combo2->currentIndex() != 0) m_combo2->setCurrentIndex(0);
-    view.screenStart = screenFromBar(view, m_hscroll1->value(), zoomRatio());
+    view.drawingWidth = m_picture->width();
+    view.screenStart = screenFromBar(view, m_hscroll1->value(), zoomRatio(), view.drawingWidth);
     m_hscroll1->setValue(view.screenStart);
     m_labels[12]->setText(QString::number(view.screenStart));
     if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();

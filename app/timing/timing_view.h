@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "main/program_state.h"
+#include "timing/navigation.h"
 #include "timing/render_library.h"
 #include "timing/view_drawing.h"
 #include "timing/view_model.h"
@@ -95,6 +96,9 @@ class TimingView : public QWidget {
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    // The wheel over the track names and value labels scrolls the rows.
+    void wheelEvent(QWheelEvent *event) override;
 
   private:
     void makeCurrent();
@@ -109,6 +113,15 @@ class TimingView : public QWidget {
     void labelClicked(int number);
     void placeCursor(int cursor, int pixels);
     void moveCursorTo(int cursor, int32_t position);
+    // Keys and the wheel: each goes through the zoom change or a scroll bar's handler.
+    bool navigationKey(const QKeyEvent *event);
+    void pictureWheel(QWheelEvent *event);
+    void zoomToStep(int listIndex);
+    // The zoom change with the screen start put at `start` beforehand and kept (anchor 3).
+    void zoomKeepingStart(int listIndex, int32_t start);
+    // HScroll1 takes the value and its handler moves the screen.
+    void scrollScreenTo(int32_t value);
+    void cursorToPointer(int cursor);
     QLabel *label(const QString &name, const QString &text, const QString &tip = {});
     QScrollBar *bar(const QString &name, Qt::Orientation o, const QString &tip = {});
 
@@ -131,6 +144,8 @@ class TimingView : public QWidget {
     bool m_dragging = false;
     int m_markTarget = 99;
     int m_markPrevious = 0;
+    int m_pointerX = -1;  // the pointer's x over the picture, -1 when it is elsewhere
+    WheelNotches m_zoomNotches, m_scrollNotches, m_rowNotches;
 };
 
 }  // namespace kv::app

@@ -90,7 +90,11 @@ TEST(Mouse, DragsStayInsideTheRecord) {
     EXPECT_EQ(draggedCursor(v, 100, 1.0f), 105);
     EXPECT_EQ(draggedCursor(v, 5000, 1.0f), 2015);  // pinned to the bar's maximum
     EXPECT_EQ(draggedCursor(v, -10, 1.0f), 5);
-    EXPECT_EQ(screenFromBar(v, 2000, 1.0f), 2015 - 850);
+    EXPECT_EQ(screenFromBar(v, 2000, 1.0f, 850), 2015 - 850);
+    // A view narrower than 850 pixels still reaches the record's end.
+    EXPECT_EQ(screenFromBar(v, 2000, 1.0f, 600), 2015 - 600);
+    EXPECT_EQ(screenFromBar(v, 1000, 1.0f, 600), 1000);
+    EXPECT_EQ(screenFromBar(v, 2000, 0.1f, 600), 0);  // 6000 samples wide: the whole record
 }
 
 TEST(DataToTiming, CaptionRule) {
