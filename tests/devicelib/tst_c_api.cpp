@@ -1,6 +1,7 @@
 // The shared library through its C entry points, as the program binds them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -131,4 +132,100 @@ TEST(CApi, ResetAfterDemonstrationSearchesTheRealLinks) {
         p.assign(131072, 0xEE);
     int32_t offsets[3] = {-1, -1, -1};
     EXPECT_EQ(captureOnce(b, planes, "XXXXXXXX XXXXXXXX XXXXXXXX", 1024, offsets), 3);
+}
+
+namespace {
+
+struct Capture {
+    uint32_t port = 0x3BC;
+    uint32_t depthFlag = 0;
+    uint32_t rateCode = 4;
+    int32_t length = 2048;
+    const char *word = "XXXXXXXX XXXXXXXX XXXXXXXX";
+};
+
+// One whole capture through the suffixed entry points, the arguments at their positions.
+uint8_t capture(Blocks &b, std::vector<uint8_t> (&planes)[3], const Capture &c) {
+    uint16_t threshold = 20;
+    uint8_t zero = 0;
+    int32_t lengths[3] = {c.length, c.length, c.length};
+    int32_t offsets[3] = {-1, -1, -1};
+    StartCapture1(planes[0].data(), planes[1].data(), planes[2].data(), nullptr, nullptr, nullptr,
+                  0, c.port, b.selection.data(), b.state.data(), 1, c.depthFlag, 0, 0, 3, 0, 0,
+                  1024, 0, 0, c.rateCode, 0, 3, reinterpret_cast<intptr_t>(lengths), c.word, 0,
+                  reinterpret_cast<intptr_t>(&zero), 0, 0, 0, 1, &threshold, 0);
+    uint8_t status = 0;
+    for (int i = 0; i < 3000 && status != 3; ++i) {
+        status = GetTrigStat1(c.port, b.selection.data(), b.state.data());
+        if (status != 3) {
+            struct timespec ts {
+                0, 1'000'000
+            };
+            nanosleep(&ts, nullptr);
+        }
+    }
+    const uint8_t flags[3] = {1, 1, 1};
+    EndCapture1(planes[0].data(), planes[1].data(), planes[2].data(), nullptr, nullptr, nullptr, 0,
+                0, c.port, b.selection.data(), b.state.data(), 0, flags, 3, 1, 0, 4, 3, 0, lengths,
+                0, c.word, 1024, 0, 0, 1, offsets, 0);
+    return status;
+}
+
+}  // namespace
+
+TEST(CApi, EppCapturesFollowTheirArguments) {
+    setenv("KV6830_SIMULATE", "epp:0x278", 1);
+    Blocks b;
+    ASSERT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 2);
+    std::vector<uint8_t> planes[3];
+    for (auto &p : planes)
+        p.assign(131072, 0xEE);
+
+    // Supply line: 1 is on, any other value off; an unpowered unit reads as 0xFF, bits 4
+    // and 5 set, status 1. Powered and idle it has seen no trigger: status 4.
+    EXPECT_EQ(LAPower(0x278, 2), 1);
+    EXPECT_EQ(GetTrigStat1(0x278, b.selection.data(), b.state.data()), 1);
+    EXPECT_EQ(LAPower(0x278, 1), 1);
+    EXPECT_EQ(GetTrigStat1(0x278, b.selection.data(), b.state.data()), 4);
+    PowerOff1(0x278);
+    EXPECT_EQ(GetTrigStat1(0x278, b.selection.data(), b.state.data()), 1);
+    EXPECT_EQ(LAPower(0x278, 1), 1);
+
+    // 2K at 10 kHz (rate code 21): 0.2 s, samples 100 us apart on the microsecond counter.
+    Capture slow;
+    slow.port = 0x278;
+    slow.rateCode = 21;
+    ASSERT_EQ(capture(b, planes, slow), 3);
+    for (size_t i = 0; i + 1 < 2047; ++i)
+        ASSERT_EQ(planes[0][i + 1], static_cast<uint8_t>(planes[0][i] + 100)) << i;
+    EXPECT_EQ(planes[0][2047], 0xEE);
+    // Each plane lands at its own destination: plane 1 (D15..D8) was written too.
+    EXPECT_LT(std::count(planes[1].begin(), planes[1].begin() + 2047, 0xEE), 2047);
+
+    // Depth flag 1: the 128K memory, every sample of it from the board, at 100 MHz.
+    Capture deep;
+    deep.port = 0x278;
+    deep.depthFlag = 1;
+    deep.length = 131072;
+    ASSERT_EQ(capture(b, planes, deep), 3);
+    for (size_t i = 0; i + 2 < 131071; ++i)
+        ASSERT_EQ(static_cast<uint8_t>(planes[2][i] + 1), planes[2][i + 2]) << i;
+}
+
+TEST(CApi, TablesAndBlocksAtTheirEdges) {
+    int32_t table[3] = {2048, 100, 30};
+    EXPECT_EQ(GetBufLenDisp(0, table, 49), 1998);  // 2048 - 49 - 1
+    EXPECT_EQ(GetBufLenDisp(0, table, 51), 1997);  // 2048 - 50 - 1
+    EXPECT_EQ(GetBufLenFull(nullptr, 0), 0);
+    Blocks b;
+    EXPECT_EQ(FindDemoBoard1(956, nullptr, b.state.data()), 0);
+    EXPECT_EQ(FindDemoBoard1(956, b.selection.data(), nullptr), 0);
+    EXPECT_EQ(b.state[1008], 0);
+    // The family word at 2018 chooses the driver names: 2 finds the still-image unit.
+    uint16_t family = 2;
+    std::memcpy(b.selection.data() + 2018, &family, 2);
+    EXPECT_EQ(FindDemoBoard1(956, b.selection.data(), b.state.data()), 4);
+    uint16_t stored = 0;
+    std::memcpy(&stored, b.selection.data() + 2018, 2);
+    EXPECT_EQ(stored, 2);
 }
