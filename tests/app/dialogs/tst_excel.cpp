@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "../scripted_answers.h"
 #include "dialogs/excel_dialog.h"
 #include "dialogs/parameters_window.h"
 #include "main/library_device.h"
@@ -20,20 +21,7 @@ using namespace kv::app;
 
 namespace {
 
-class Answers : public StartupQuestions {
-  public:
-    QStringList files, told, opened;
-    bool viewCount(const MemoryCheck &) override { return true; }
-    Detection detection(const QString &, bool found) override {
-        return found ? Detection::Ok : Detection::Cancel;
-    }
-    QString fileName(bool, const QString &, const QString &, const QString &,
-                     const QString &) override {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
-    void tell(const QString &, const QString &text) override { told << text; }
-    void openDocument(const QString &path) override { opened << path; }
-};
+using Answers = kvtest::ScriptedAnswers;
 
 struct Fixture {
     QTemporaryDir dir;

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "../scripted_answers.h"
 #include "interop/vcd_reader.h"
 #include "main/library_device.h"
 #include "main/main_window.h"
@@ -16,19 +17,7 @@ using namespace kv::app;
 
 namespace {
 
-class Answers : public StartupQuestions {
-  public:
-    QStringList files, told;
-    bool viewCount(const MemoryCheck &) override { return true; }
-    Detection detection(const QString &, bool found) override {
-        return found ? Detection::Ok : Detection::Cancel;
-    }
-    QString fileName(bool, const QString &, const QString &, const QString &,
-                     const QString &) override {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
-    void tell(const QString &, const QString &text) override { told << text; }
-};
+using Answers = kvtest::ScriptedAnswers;
 
 struct Fixture {
     QTemporaryDir dir;

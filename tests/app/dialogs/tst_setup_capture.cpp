@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "../scripted_answers.h"
 #include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
@@ -19,19 +20,9 @@ using namespace kv::app;
 
 namespace {
 
-class Answers : public StartupQuestions {
-  public:
-    QStringList files;
-    QStringList told;
-    bool viewCount(const MemoryCheck &) override { return false; }
-    Detection detection(const QString &, bool found) override {
-        return found ? Detection::Ok : Detection::Cancel;
-    }
-    QString fileName(bool, const QString &, const QString &, const QString &,
-                     const QString &) override {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
-    void tell(const QString &, const QString &text) override { told << text; }
+// The view count question answered No.
+struct Answers : kvtest::ScriptedAnswers {
+    Answers() { enoughMemory = false; }
 };
 
 void choose(QComboBox *combo, int index) {
