@@ -24,7 +24,10 @@ class QToolBar;
 class QMdiSubWindow;
 
 namespace kv::app {
+class ColorWindow;
 class ParameterPanel;
+class PrintForm;
+class PrintPreview;
 class ParametersWindow;
 class TimingView;
 }  // namespace kv::app
@@ -105,6 +108,10 @@ class MainWindow : public QMainWindow {
     // munTiming(k): open or close view k.
     void toggleView(int k);
     class TimingView *view(int k) const;
+    // Printing: frmPrint with the printer, the preview and the colour window.
+    PrintForm *printForm() const { return m_printForm; }
+    PrintPreview *printPreview() const { return m_preview; }
+    ColorWindow *colorWindow() const { return m_colorWindow; }
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -159,6 +166,16 @@ class MainWindow : public QMainWindow {
     void numberedItem(int i);
     void saveTextTable();
     bool numberedSave(const std::string &settings, const std::string &dataFile);
+    void buildPrintCommands();
+    void printSetup();
+    void printMenuItem(int index);
+    // CmdPrint_Click from the preview, with the title as edited.
+    void printPicture(const QString &title);
+    void printRange();
+    void saveViewImage();
+    // A PDF printer that names no file asks for one; empty when cancelled.
+    bool pdfTarget(QString &path, const QString &title);
+    void showColours();
 
     ProgramState m_state;
     DeviceApi &m_device;
@@ -169,6 +186,9 @@ class MainWindow : public QMainWindow {
     RenderLibrary m_render;
     ParameterPanel *m_panel = nullptr;
     ParametersWindow *m_form2 = nullptr;
+    PrintForm *m_printForm = nullptr;
+    PrintPreview *m_preview = nullptr;
+    ColorWindow *m_colorWindow = nullptr;
     std::vector<class TimingView *> m_views;
     std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;
