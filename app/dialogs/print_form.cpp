@@ -31,8 +31,10 @@ PicturePlacement printPictureToFitPage(QPagedPaintDevice &printer, const QImage 
         return placed;
     }
     const int dpi = printer.logicalDpiX();
-    // The painter's origin is the printable area's top left; its size is the printer's scale.
-    const QRectF area = printer.pageLayout().paintRectPixels(dpi);
+    // The painter's origin is the printable area's top left; its size is the printer's scale,
+    // taken from the page in millimetres (the pixel rectangle goes through rounded points).
+    const QSizeF area =
+        printer.pageLayout().paintRect(QPageLayout::Millimeter).size() * (dpi / 25.4);
     const PrintedSize size =
         fitToPage(picture.width(), picture.height(), area.width(), area.height());
     QFont font = painter.font();
@@ -84,6 +86,13 @@ QImage PrintForm::captureForm(QWidget *window) {
 
 PicturePlacement PrintForm::print(const QString &title, const QString &pdfPath) {
     PicturePlacement placed;
+    // The set-up printer keeps the orientation, as the page it printed had.
+    if (!m_picture.isNull()) {
+        m_printer->setPageOrientation(orientationFor(m_picture.width(), m_picture.height()) ==
+                                              PageOrientation::Landscape
+                                          ? QPageLayout::Landscape
+                                          : QPageLayout::Portrait);
+    }
     const QString error = paintOnPrinter(*m_printer, pdfPath, [&](QPagedPaintDevice &device) {
         placed = printPictureToFitPage(device, m_picture, title);
         return placed.error;

@@ -118,7 +118,7 @@ void RangeDrawing::paintTracks(QPainter &painter, const RangePage &page, int pag
                                 s.capture.plane(set, 2)};
     painter.save();
     painter.translate(kRangeNameWidth, top);
-    painter.setClipRect(QRectF(0, -5, page.columns, tracksEnd + 5));
+    painter.setClipRect(QRectF(0, -5, page.columns, tracksEnd + 10));
     PainterSurface surface(painter);
     surface.setFont(drawingFont(11));
     const int32_t fine[4] = {0, 0, 0, 0};
