@@ -341,6 +341,7 @@ class TestPrinting : public QObject {
             const QSizeF size = pdfPageSize(pdf);
             QVERIFY(qAbs(size.width() - 841.89) < 0.5);  // landscape A4
         }
+        renderPage(f.path("range5.pdf"), 2, 96).save("range-listing.png");  // to look at
         // The listing pages list the samples of the range.
         const QString text = run("pdftotext", {"-layout", f.path("range5.pdf"), "-"});
         QVERIFY(text.contains("State listing, samples 0 to 43"));
