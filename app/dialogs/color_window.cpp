@@ -42,6 +42,7 @@ ColorWindow::ColorWindow(ProgramState &state, std::function<void()> applied, QWi
             known != fixed.end() ? known->second : QString("Channel D%1").arg(e - 6), this);
         b->setObjectName(QString("ColorSys(%1)").arg(e));
         b->setAutoFillBackground(true);
+        b->setBackgroundRole(QPalette::Window);
         m_group->addButton(b, e);
         m_entries[e] = b;
         // Entries in three columns beside the swatches.

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QWidget>
 
@@ -52,6 +53,9 @@ PicturePlacement printPictureToFitPage(QPagedPaintDevice &printer, const QImage 
 PrintForm::PrintForm(QObject *parent)
     : QObject(parent), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     setObjectName("frmPrint");
+    // With no printer installed every print goes into a PDF file.
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
 }
 
 PrintForm::~PrintForm() = default;

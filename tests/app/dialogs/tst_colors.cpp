@@ -104,8 +104,9 @@ class TestColors : public QObject {
         f.click("CommandColor(0)");  // the red swatch
         auto *cursorA = f.colours->findChild<QRadioButton *>("ColorSys(1)");
         QCOMPARE(cursorA->palette().color(QPalette::WindowText), kRed);
-        QCOMPARE(cursorA->palette().color(QPalette::Window), kBlack);   // timing background
-        QCOMPARE(f.colours->foreColour(2), kCyan);                      // cursor B as it was
+        QCOMPARE(cursorA->palette().color(QPalette::Window), kBlack);  // timing background
+        f.colours->grab().save("color-setup.png");  // kept beside the test to look at
+        QCOMPARE(f.colours->foreColour(2), kCyan);  // cursor B as it was
         QCOMPARE(f.window.state().colours.entry[1], rgb(255, 255, 0));  // not before OK
         f.click("ColorOk");
         QVERIFY(!f.colours->isVisible());
