@@ -146,6 +146,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     buildMenus();
     buildFileCommands();
     buildExportCommands();
+    buildPrintCommands();
     buildToolbar();
     buildShortcuts();
     buildRecentFiles();
@@ -214,9 +215,12 @@ void MainWindow::buildMenus() {
     QMenu *print = file->addMenu("&Print...");
     print->setObjectName("mnuFilePrint");
     item(print, "mnuPrintOut(0)", "Print &Screen");
-    for (int i = 1; i <= 10; ++i) {
-        item(print, QString("mnuPrintOut(%1)").arg(i), QString("&Timing View%1").arg(i));
+    for (int i = 2; i <= 11; ++i) {
+        item(print, QString("mnuPrintOut(%1)").arg(i), QString("&Timing View%1").arg(i - 1));
     }
+    print->addSeparator();
+    item(print, "mnuPrintRange", "Print &range...");
+    item(print, "mnuSaveViewImage", "Save view as &image...");
     item(file, "fileprintsetup", "P&rint Setup...");
     file->addSeparator();
     connect(item(file, "fileexit", "E&xit", true), &QAction::triggered, this, &MainWindow::close);
@@ -489,7 +493,7 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
     const QString sets = QString::number(m_state.highestViewIndex + 1);
     action("data2timing")->setText("Data1-" + sets + " to timing by &point");
     action("data2timingbyauto")->setText("Data1-" + sets + " to timing by &auto");
-    for (int i = m_state.highestViewIndex + 2; i <= 10; ++i) {
+    for (int i = m_state.highestViewIndex + 3; i <= 11; ++i) {
         action(QString("mnuPrintOut(%1)").arg(i))->setVisible(false);
     }
     // 6

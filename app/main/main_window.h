@@ -27,9 +27,12 @@ class QToolBar;
 class QMdiSubWindow;
 
 namespace kv::app {
+class ColorWindow;
 class ParameterPanel;
 class ChannelSetupWindow;
 class GroupSetupWindow;
+class PrintForm;
+class PrintPreview;
 class ParametersWindow;
 class TimingView;
 }  // namespace kv::app
@@ -127,6 +130,10 @@ class MainWindow : public QMainWindow {
     void layoutAllTrackRows();
     // Open setup windows show the tables anew (after a settings file was loaded).
     void refreshSetupWindows();
+    // Printing: frmPrint with the printer, the preview and the colour window.
+    PrintForm *printForm() const { return m_printForm; }
+    PrintPreview *printPreview() const { return m_preview; }
+    ColorWindow *colorWindow() const { return m_colorWindow; }
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -204,6 +211,16 @@ class MainWindow : public QMainWindow {
     enum class SampleFile { Vcd, VcdChannelsOnly, CsvEverySample, CsvEveryChange };
     void exportSamples(SampleFile kind);
     void importVcd();
+    void buildPrintCommands();
+    void printSetup();
+    void printMenuItem(int index);
+    // CmdPrint_Click from the preview, with the title as edited.
+    void printPicture(const QString &title);
+    void printRange();
+    void saveViewImage();
+    // A PDF printer that names no file asks for one; empty when cancelled.
+    bool pdfTarget(QString &path, const QString &title);
+    void showColours();
 
     ProgramState m_state;
     DeviceApi &m_device;
@@ -220,6 +237,9 @@ class MainWindow : public QMainWindow {
     class ExcelDialog *m_excel = nullptr;  // frmExcel, made when first shown
     QPointer<GroupSetupWindow> m_groupSetup;
     QPointer<ChannelSetupWindow> m_channelSetup;
+    PrintForm *m_printForm = nullptr;
+    PrintPreview *m_preview = nullptr;
+    ColorWindow *m_colorWindow = nullptr;
     std::vector<class TimingView *> m_views;
     std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;

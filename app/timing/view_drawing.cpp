@@ -95,6 +95,50 @@ int listingColumnWidth(const GroupTables &g, int group) {
     return std::max(chars, name) + 2;
 }
 
+std::vector<std::string> stateListingLines(ProgramState &s, RenderLibrary &render, int v,
+                                           int32_t listStart) {
+    const int set =
+        std::clamp(s.views[static_cast<size_t>(v)].dataSet, 0, s.capture.dataSets() - 1);
+    const TrackTable &tracks = s.tracks[static_cast<size_t>(v)];
+    const uint8_t *planes[3] = {s.capture.plane(set, 0), s.capture.plane(set, 1),
+                                s.capture.plane(set, 2)};
+    std::vector<std::string> listing;
+    std::vector<uint8_t> values(600 * 4, 0);
+    std::vector<char> binary(600 * 32, '0');
+    std::vector<int32_t> mnemonic(600, 1000);
+    if (auto statedraw = render.statedraw()) {
+        const auto base = reinterpret_cast<intptr_t>(planes[0]) + listStart;
+        statedraw(0, base, 0, 0, s.groups.patterns.data(), mnemonic.data(), 0, s.groups.base.data(),
+                  s.groups.topBit.data(), s.groups.bitMap.data(), values.data(), binary.data(), 0,
+                  planes[1] - planes[0], planes[2] - planes[0]);
+    }
+    std::string header = std::string(8, ' ');
+    std::vector<std::pair<int, int>> columns;  // group, width
+    for (int col = 0; col < kStateColumns; ++col) {
+        if (tracks.stateOff[static_cast<size_t>(col)]) continue;
+        const int g = std::clamp(tracks.stateGroup[static_cast<size_t>(col)], 0, kGroups - 1);
+        const int w = listingColumnWidth(s.groups, g);
+        std::string name = s.groups.name[static_cast<size_t>(g)];
+        name.resize(static_cast<size_t>(w), ' ');
+        header += name;
+        columns.emplace_back(g, w);
+    }
+    listing.push_back(header);
+    for (int r = 0; r < 20; ++r) {
+        std::string line = std::to_string(listStart + r);
+        line.resize(8, ' ');
+        for (const auto &[g, w] : columns) {
+            const int n = r * 30 + g;
+            std::string t = listingText(s.groups, g, values.data() + n * 4, binary.data() + n * 32,
+                                        mnemonic[static_cast<size_t>(n)]);
+            t.resize(static_cast<size_t>(w), ' ');
+            line += t;
+        }
+        listing.push_back(line);
+    }
+    return listing;
+}
+
 DrawOutput drawView(DrawContext &c, int v) {
     ProgramState &s = c.state;
     ViewState &view = s.views[static_cast<size_t>(v)];
@@ -143,42 +187,8 @@ DrawOutput drawView(DrawContext &c, int v) {
     out.tracksEnd = top;
 
     if (s.stateListing) {
-        std::vector<uint8_t> values(600 * 4, 0);
-        std::vector<char> binary(600 * 32, '0');
-        std::vector<int32_t> mnemonic(600, 1000);
         const int32_t listStart = std::clamp(offset + view.stateStart, 0, s.recordLength - 20);
-        if (auto statedraw = c.render.statedraw()) {
-            const auto base = reinterpret_cast<intptr_t>(planes[0]) + listStart;
-            statedraw(0, base, 0, 0, s.groups.patterns.data(), mnemonic.data(), 0,
-                      s.groups.base.data(), s.groups.topBit.data(), s.groups.bitMap.data(),
-                      values.data(), binary.data(), 0, planes[1] - planes[0],
-                      planes[2] - planes[0]);
-        }
-        std::string header = std::string(8, ' ');
-        std::vector<std::pair<int, int>> columns;  // group, width
-        for (int col = 0; col < kStateColumns; ++col) {
-            if (tracks.stateOff[static_cast<size_t>(col)]) continue;
-            const int g = std::clamp(tracks.stateGroup[static_cast<size_t>(col)], 0, kGroups - 1);
-            const int w = listingColumnWidth(s.groups, g);
-            std::string name = s.groups.name[static_cast<size_t>(g)];
-            name.resize(static_cast<size_t>(w), ' ');
-            header += name;
-            columns.emplace_back(g, w);
-        }
-        out.listing.push_back(header);
-        for (int r = 0; r < 20; ++r) {
-            std::string line = std::to_string(listStart + r);
-            line.resize(8, ' ');
-            for (const auto &[g, w] : columns) {
-                const int n = r * 30 + g;
-                std::string t =
-                    listingText(s.groups, g, values.data() + n * 4, binary.data() + n * 32,
-                                mnemonic[static_cast<size_t>(n)]);
-                t.resize(static_cast<size_t>(w), ' ');
-                line += t;
-            }
-            out.listing.push_back(line);
-        }
+        out.listing = stateListingLines(s, c.render, v, listStart);
         surface.setPen(fromColorRef(kListingColour));
         top += kListingBarHeight;
         for (size_t i = 0; i < out.listing.size(); ++i) {

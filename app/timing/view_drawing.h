@@ -40,6 +40,10 @@ struct DrawContext {
 // Draws view v into its picture (Part of redraw all views).
 DrawOutput drawView(DrawContext &c, int v);
 
+// The state listing of view v from record sample `listStart` on: the header, then 20 rows.
+std::vector<std::string> stateListingLines(ProgramState &s, RenderLibrary &render, int v,
+                                           int32_t listStart);
+
 // The state listing text of one group for row r from statedraw's buffers.
 std::string listingText(const GroupTables &g, int group, const uint8_t *values, const char *binary,
                         int32_t mnemonicIndex);

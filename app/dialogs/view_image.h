@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include "main/program_state.h"
+#include "timing/render_library.h"
+
+class QWidget;
+
+namespace kv::app {
+
+// Saves a view for a report: a name ending in ".svg" gets the samples on the view's screen
+// drawn as vectors, any other name the view window as a PNG picture. The file is replaced
+// only by a complete one. Returns an error text, empty when saved.
+QString saveViewImage(const QString &path, QWidget *viewWindow, ProgramState &state,
+                      RenderLibrary &render, int view, const QString &title);
+
+}  // namespace kv::app
