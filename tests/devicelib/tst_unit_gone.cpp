@@ -109,6 +109,20 @@ TEST(UnitGone, ShortBulkReadsAreALinkFailure) {
     EXPECT_EQ(rig.device.linkStat(0x3BC, rig.state.data()), 0);
 }
 
+TEST(UnitGone, ANewStartForgetsAFailureOfTheRunBefore) {
+    DeviceRig rig(Place::Usb2);
+    ASSERT_EQ(rig.find(), 4);
+    rig.start(kFree, false, 1024);
+    ASSERT_EQ(rig.waitComplete(), 3);
+    // The read-out's requests fail; the unit answers again before the next start.
+    rig.sim.unit().faults().usbFailFrom = rig.sim.usb()->requestCount();
+    rig.end(kFree, false, 1024);
+    rig.sim.unit().faults().usbFailFrom = -1;
+    // The next start goes through whole, so the run it arms is not reported lost.
+    rig.start(kFree, false, 1024);
+    EXPECT_EQ(rig.device.linkStat(0x3BC, rig.state.data()), 0);
+}
+
 TEST(UnitGone, UnplugAndReplugTimesFollowTheTick) {
     kv::sim::Faults f;
     f.unplugAt = 1000;
