@@ -127,12 +127,10 @@ void RangeDrawing::paintTracks(QPainter &painter, const RangePage &page, int pag
             const auto r = static_cast<size_t>(row.row);
             const uint32_t colour = s.colours.entry[6 + r];
             surface.setPen(fromColorRef(colour));
-            const uint8_t content = tracks.content[r];
-            const int channel = content >= 30 ? content - 30 : 0;
-            const uint8_t *plane = content >= 30 ? planes[std::min(channel / 8, 2)] : planes[0];
-            drawLa(surface.surface(), plane, std::max(page.first + offset, 0),
-                   content >= 30 ? channel % 8 : 0, static_cast<uint32_t>(zoom), fine,
-                   tracks.height[r], colour, static_cast<uint32_t>(page.columns),
+            const TrackSource source = trackSource(planes, tracks.content[r]);
+            drawLa(surface.surface(), source.plane, std::max(page.first + offset, 0), source.bit,
+                   static_cast<uint32_t>(zoom), fine, tracks.height[r], colour,
+                   static_cast<uint32_t>(page.columns),
                    static_cast<uint32_t>(static_cast<uint16_t>(row.top)), 0, 0, 0, 0,
                    s.groups.patterns.data(), 0, 0, s.groups.base.data(), s.groups.topBit.data(),
                    s.groups.bitMap.data(), 0, 0, &tracks.content[r], s.groups.characters.data(),

@@ -139,6 +139,12 @@ std::vector<std::string> stateListingLines(ProgramState &s, RenderLibrary &rende
     return listing;
 }
 
+TrackSource trackSource(const uint8_t *const planes[3], uint8_t content) {
+    if (content < 30) return {planes[0], 0};
+    const int channel = content - 30;
+    return {planes[std::min(channel / 8, 2)], channel % 8};
+}
+
 DrawOutput drawView(DrawContext &c, int v) {
     ProgramState &s = c.state;
     ViewState &view = s.views[static_cast<size_t>(v)];
@@ -171,11 +177,9 @@ DrawOutput drawView(DrawContext &c, int v) {
             const auto r = static_cast<size_t>(row.row);
             const uint32_t colour = s.colours.entry[6 + r];
             surface.setPen(fromColorRef(colour));
-            const uint8_t content = tracks.content[r];
-            const int channel = content >= 30 ? content - 30 : 0;
-            const uint8_t *plane = content >= 30 ? planes[std::min(channel / 8, 2)] : planes[0];
-            drawLa(surface.surface(), plane, left, content >= 30 ? channel % 8 : 0, view.zoomIndex,
-                   fine, tracks.height[r], colour, static_cast<uint32_t>(out.columns),
+            const TrackSource source = trackSource(planes, tracks.content[r]);
+            drawLa(surface.surface(), source.plane, left, source.bit, view.zoomIndex, fine,
+                   tracks.height[r], colour, static_cast<uint32_t>(out.columns),
                    static_cast<uint32_t>(static_cast<uint16_t>(row.top)), 0, 0, 0, 0,
                    s.groups.patterns.data(), 0, 0, s.groups.base.data(), s.groups.topBit.data(),
                    s.groups.bitMap.data(), 0, 0, &tracks.content[r], s.groups.characters.data(),

@@ -37,8 +37,16 @@ struct DrawContext {
     bool dragActive = false;
 };
 
-// Draws view v into its picture (Part of redraw all views).
+// Draws view v into its picture (one step of redrawing all views).
 DrawOutput drawView(DrawContext &c, int v);
+
+// The plane and bit a track draws: a channel (content 30..53) its own, a group plane 0
+// and bit 0 (the render library reads all three planes for a group).
+struct TrackSource {
+    const uint8_t *plane;
+    int bit;
+};
+TrackSource trackSource(const uint8_t *const planes[3], uint8_t content);
 
 // The state listing of view v from record sample `listStart` on: the header, then 20 rows.
 std::vector<std::string> stateListingLines(ProgramState &s, RenderLibrary &render, int v,

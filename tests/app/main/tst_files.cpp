@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "../../common/ordinary_user.h"
+#include "../scripted_answers.h"
 #include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/settings_file.h"
@@ -19,23 +20,12 @@ using namespace kv::app;
 
 namespace {
 
-class Answers : public StartupQuestions {
+class Answers : public kvtest::ScriptedAnswers {
   public:
-    QStringList files;  // answers to file dialogs, in order
-    QStringList told;
     QStringList askedToReplace;  // files the program asked about
     QList<bool> replaceAnswers;  // answers to those questions (no answer: No)
     QStringList leaveTexts;
     bool leave = true;
-    bool viewCount(const MemoryCheck &) override { return true; }
-    Detection detection(const QString &, bool found) override {
-        return found ? Detection::Ok : Detection::Cancel;
-    }
-    QString fileName(bool, const QString &, const QString &, const QString &,
-                     const QString &) override {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
-    void tell(const QString &, const QString &text) override { told << text; }
     bool confirmReplace(const QString &, const QString &path) override {
         askedToReplace << path;
         return !replaceAnswers.isEmpty() && replaceAnswers.takeFirst();
