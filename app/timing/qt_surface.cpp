@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace kv::app {
 
 QtSurface::QtSurface(QImage &image)
@@ -34,8 +36,20 @@ void QtSurface::setFont(const QFont &font) {
 }
 
 QPainter &QtSurface::painter() {
-    if (!m_painter) m_painter = std::make_unique<QPainter>(&m_image);
+    if (!m_painter) {
+        m_painter = std::make_unique<QPainter>(&m_image);
+        if (m_width < m_image.width()) m_painter->setClipRect(0, 0, m_width, m_height);
+    }
     return *m_painter;
+}
+
+void QtSurface::setRightEdge(int column) {
+    m_width = std::clamp(column, 0, m_image.width());
+    if (!m_painter) return;
+    if (m_width < m_image.width())
+        m_painter->setClipRect(0, 0, m_width, m_height);
+    else
+        m_painter->setClipping(false);
 }
 
 void QtSurface::setPixel(int x, int y, QRgb colour) {

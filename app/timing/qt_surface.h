@@ -27,6 +27,9 @@ class QtSurface {
     void lineTo(int x, int y);
     void setPixel(int x, int y, QRgb colour);
     void textOut(int x, int y, const QString &text);
+    // Nothing is drawn at or right of this column until it is moved again; the image's
+    // width lifts the edge.
+    void setRightEdge(int column);
 
   private:
     void flushPainter();

@@ -178,6 +178,9 @@ DrawOutput drawView(DrawContext &c, int v) {
             const uint32_t colour = s.colours.entry[6 + r];
             surface.setPen(fromColorRef(colour));
             const TrackSource source = trackSource(planes, tracks.content[r]);
+            // A bus is drawn 150 columns past the width it is given; beyond the record's
+            // end those columns would show whatever the plane holds there, not samples.
+            surface.setRightEdge(tracks.content[r] < 30 ? out.columns : width);
             drawLa(surface.surface(), source.plane, left, source.bit, view.zoomIndex, fine,
                    tracks.height[r], colour, static_cast<uint32_t>(out.columns),
                    static_cast<uint32_t>(static_cast<uint16_t>(row.top)), 0, 0, 0, 0,
@@ -186,6 +189,7 @@ DrawOutput drawView(DrawContext &c, int v) {
                    planes[0], planes[1], planes[2]);
             top = row.top + row.height;
         }
+        surface.setRightEdge(width);
     }
     top += 18;
     out.tracksEnd = top;

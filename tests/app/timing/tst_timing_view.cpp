@@ -305,6 +305,39 @@ class TestTimingView : public QObject {
         }
     }
 
+    void busesStopWhereTheRecordEnds() {
+        // Past the record's end the planes hold no samples (here the counter goes on), so
+        // no track may be drawn there: the buses end in the column where the channels end.
+        ViewRig r;
+        fillKnownCapture(r.state, 0);
+        ViewState &v = r.state.views[0];
+        v.cursorA = v.cursorB = v.triggerCursor = 0;
+        const QRgb background = fromColorRef(r.state.colours.entry[542]).rgb();
+        for (int zoom = 0; zoom <= 12; ++zoom) {
+            applyZoomStep(r.state, 0, zoom);
+            v.pixelsPerSample = pixelsPerSampleOf(zoom);
+            v.screenStart = r.state.lastStart;
+            r.view->draw();
+            const int columns = r.view->lastDraw().columns;
+            const QImage &image = r.view->picture()->image();
+            if (columns >= image.width()) continue;
+            const auto rows = shownRows(r.state.tracks[0], v.firstRow);
+            const auto rightmost = [&](const TrackRow &row) {
+                int last = -1;
+                // A low level lies on the row's lower edge.
+                for (int y = std::max(row.top, 0); y <= row.top + row.height; ++y)
+                    for (int x = 0; x < image.width(); ++x)
+                        if (image.pixel(x, y) != background) last = std::max(last, x);
+                return last;
+            };
+            const QByteArray at = "zoom " + QByteArray::number(zoom);
+            QCOMPARE_GE(rows.size(), 5u);
+            QVERIFY2(rightmost(rows[4]) == columns - 1, at);  // D0, the counter's lowest bit
+            for (int b = 0; b < 4; ++b)
+                QVERIFY2(rightmost(rows[static_cast<size_t>(b)]) == columns - 1, at);
+        }
+    }
+
     void directLinesMatchThePainter() {
         // The surface writes solid horizontal and vertical lines straight into the image;
         // the same lines drawn by QPainter (end point excluded) give the same pixels.
