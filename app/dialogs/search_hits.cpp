@@ -1,7 +1,6 @@
 #include "dialogs/search_hits.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace kv::app {
 
@@ -10,21 +9,39 @@ SampleHitScan::SampleHitScan(const uint8_t *plane0, const uint8_t *plane1, const
     : m_planes{plane0, plane1, plane2}, m_masks(masks), m_end(std::max(recordLength - 1, 0)) {}
 
 bool SampleHitScan::step(int32_t samples, std::vector<HitRow> &rows) {
-    // Compare plane by plane with the don't-care bits cleared: no word is built for a
-    // sample that does not match.
+    // Compare plane by plane with the don't-care bits cleared, a block of samples at a
+    // time in a loop the compiler can turn into vector instructions; only a block with a
+    // hit is looked at sample by sample.
     uint8_t care[3], want[3];
     for (int p = 0; p < 3; ++p) {
         care[p] = static_cast<uint8_t>(~(m_masks.dontCare >> (8 * p)));
         want[p] = static_cast<uint8_t>((m_masks.ones >> (8 * p)) & care[p]);
     }
     const int32_t stop = m_end - m_next < samples ? m_end : m_next + std::max(samples, 0);
-    for (; m_next < stop && !m_capped; ++m_next) {
-        const auto q = static_cast<size_t>(m_next);
-        const uint8_t b0 = m_planes[0][q], b1 = m_planes[1][q], b2 = m_planes[2][q];
-        if ((b0 & care[0]) != want[0] || (b1 & care[1]) != want[1] || (b2 & care[2]) != want[2])
-            continue;
-        rows.push_back({m_next, wordHexText(uint32_t{b2} << 16 | uint32_t{b1} << 8 | b0)});
-        if (++m_hits >= kMaxHits) m_capped = true;
+    constexpr int32_t kBlock = 64;
+    while (m_next < stop && !m_capped) {
+        const int32_t n = std::min(kBlock, stop - m_next);
+        const uint8_t *p0 = m_planes[0] + m_next, *p1 = m_planes[1] + m_next,
+                      *p2 = m_planes[2] + m_next;
+        uint8_t hit[kBlock];
+        uint8_t any = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            hit[i] = static_cast<uint8_t>(((p0[i] & care[0]) == want[0]) &
+                                          ((p1[i] & care[1]) == want[1]) &
+                                          ((p2[i] & care[2]) == want[2]));
+            any = static_cast<uint8_t>(any | hit[i]);
+        }
+        for (int32_t i = 0; any && i < n; ++i) {
+            if (!hit[i]) continue;
+            rows.push_back(
+                {m_next + i, wordHexText(uint32_t{p2[i]} << 16 | uint32_t{p1[i]} << 8 | p0[i])});
+            if (++m_hits >= kMaxHits) {
+                m_capped = true;
+                m_next += i + 1;
+                return true;
+            }
+        }
+        m_next += n;
     }
     return finished();
 }
@@ -35,8 +52,10 @@ int SampleHitScan::percent() const {
 }
 
 std::string wordHexText(uint32_t word) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%06X", word & 0xFFFFFFu);
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(6, '0');
+    for (int i = 5; i >= 0; --i, word >>= 4)
+        text[static_cast<size_t>(i)] = kDigits[word & 0xFu];
     return text;
 }
 
