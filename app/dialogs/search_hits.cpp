@@ -61,7 +61,8 @@ std::string wordHexText(uint32_t word) {
 
 std::string hitTimeText(int32_t position, int32_t trigger, const DisplayUnits &units,
                         double periodPs, uint8_t rateCode, double rangePeriod) {
-    // Samples come signed; time and frequency are distances and take the sign here.
+    // Time and samples come signed (position less trigger); a frequency takes the sign
+    // here.
     const std::string text =
         distanceText(position, trigger, units, periodPs, rateCode, rangePeriod, "----");
     if (position < trigger && !text.empty() && text[0] != '-' && text != "----") return "-" + text;
