@@ -36,8 +36,10 @@ bool SampleHitScan::step(int32_t samples, std::vector<HitRow> &rows) {
             rows.push_back(
                 {m_next + i, wordHexText(uint32_t{p2[i]} << 16 | uint32_t{p1[i]} << 8 | p0[i])});
             if (++m_hits >= kMaxHits) {
-                m_capped = true;
+                // Stopped short only when samples are left unread.
                 m_next += i + 1;
+                m_capped = m_next < m_end;
+                m_end = m_next;
                 return true;
             }
         }

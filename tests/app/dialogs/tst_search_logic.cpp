@@ -241,6 +241,14 @@ TEST(FindAll, StopsAtOneHundredThousandHits) {
     ASSERT_EQ(rows.size(), 100000u);
     EXPECT_EQ(rows.back().position, 99999);
     EXPECT_EQ(rows.back().text, "000000");
+    // Exactly 100 000 samples, all matching: the list is whole, nothing was left.
+    std::vector<HitRow> exact;
+    SampleHitScan all(zeros.data(), zeros.data(), zeros.data(), 100001,
+                      searchMasks(kBlankSearchWord));
+    while (!all.step(4096, exact)) {
+    }
+    EXPECT_FALSE(all.capped());
+    EXPECT_EQ(exact.size(), 100000u);
     // A 2K record with every sample matching lists 2047 samples, and is complete.
     std::vector<HitRow> small;
     SampleHitScan whole(zeros.data(), zeros.data(), zeros.data(), 2048,
