@@ -251,7 +251,8 @@ void MainWindow::buildMenus() {
         connect(a, &QAction::triggered, this, [this, i] { displayUnitItem(i); });
     }
     action("displaytime")->setChecked(true);
-    item(view, "mnuSearch", "Search D23-D0 data");
+    connect(item(view, "mnuSearch", "Search D23-D0 data", true), &QAction::triggered, this,
+            &MainWindow::openSearch);
     connect(item(view, "munsTATE", "Group edit", true), &QAction::triggered, this,
             &MainWindow::openGroupSetup);
     connect(item(view, "munsTATETIMING", "Channel/State/Timing setup", true), &QAction::triggered,

@@ -134,6 +134,11 @@ class MainWindow : public QMainWindow {
     PrintForm *printForm() const { return m_printForm; }
     PrintPreview *printPreview() const { return m_preview; }
     ColorWindow *colorWindow() const { return m_colorWindow; }
+    // mnuSearch: frmSearch, one instance, modeless (main_window_search.cpp).
+    void openSearch();
+    class SearchWindow *searchWindow() const {
+        return m_search;
+    }
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -240,6 +245,7 @@ class MainWindow : public QMainWindow {
     PrintForm *m_printForm = nullptr;
     PrintPreview *m_preview = nullptr;
     ColorWindow *m_colorWindow = nullptr;
+    class SearchWindow *m_search = nullptr;
     std::vector<class TimingView *> m_views;
     std::vector<QMdiSubWindow *> m_subWindows;
     QMdiArea *m_mdi = nullptr;

@@ -122,7 +122,9 @@ struct ProgramState {
         uint8_t flag = 0;
         std::string text = "XX";
     };
-    std::array<SearchSlot, 4> searchSlots{};
+    // The search window's four group rows: value typed (word) and group (flag).
+    std::array<SearchSlot, 4> searchSlots{SearchSlot{"XX", 8, "XX"}, SearchSlot{"XX", 9, "XX"},
+                                          SearchSlot{"XX", 10, "XX"}, SearchSlot{"XX", 11, "XX"}};
     uint8_t searchOption = 0;
     std::string searchPattern = "XXXXXXXXXXXXXXXXXXXXXXXX";
     int32_t currentGroup = 0, currentMnemonic = 0, editedView = 0;

@@ -11,14 +11,15 @@
 namespace kv::app {
 
 QValidator::State TriggerWordValidator::validate(QString &input, int &) const {
-    return TriggerWordEditor::isWellFormed(input.toStdString()) ? Acceptable : Invalid;
+    return TriggerWordEditor(m_layout).wellFormed(input.toStdString()) ? Acceptable : Invalid;
 }
 
-TriggerWordBox::TriggerWordBox(QWidget *parent) : QLineEdit(parent) {
+TriggerWordBox::TriggerWordBox(QWidget *parent, const WordLayout &layout)
+    : QLineEdit(parent), m_editor(layout) {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    setMaxLength(TriggerWordEditor::kLength);
-    setText(QString::fromLatin1(TriggerWordEditor::kBlankWord));
-    setValidator(new TriggerWordValidator(this));
+    setMaxLength(layout.length);
+    setText(QString::fromLatin1(layout.blank));
+    setValidator(new TriggerWordValidator(layout, this));
     setAcceptDrops(false);
     setAttribute(Qt::WA_InputMethodEnabled, false);
 }

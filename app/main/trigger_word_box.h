@@ -11,8 +11,12 @@ namespace kv::app {
 // key handling (an input method, a drop) can shift the channels.
 class TriggerWordValidator : public QValidator {
   public:
-    using QValidator::QValidator;
+    TriggerWordValidator(const WordLayout &layout, QObject *parent)
+        : QValidator(parent), m_layout(layout) {}
     State validate(QString &input, int &pos) const override;
+
+  private:
+    WordLayout m_layout;
 };
 
 // A trigger word box: a line edit whose keys go through TriggerWordEditor. It emits
@@ -20,7 +24,7 @@ class TriggerWordValidator : public QValidator {
 class TriggerWordBox : public QLineEdit {
     Q_OBJECT
   public:
-    explicit TriggerWordBox(QWidget *parent = nullptr);
+    explicit TriggerWordBox(QWidget *parent = nullptr, const WordLayout &layout = {});
 
     void setWord(const QString &word);
 

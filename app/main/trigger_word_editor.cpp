@@ -4,20 +4,25 @@
 
 namespace kv::app {
 
-TriggerWordEditor::TriggerWordEditor() : m_text(kBlankWord) {}
+TriggerWordEditor::TriggerWordEditor(const WordLayout &layout)
+    : m_layout(layout), m_text(layout.blank) {}
+
+bool TriggerWordEditor::separatorAt(int position) const {
+    return position == m_layout.separators[0] || position == m_layout.separators[1];
+}
 
 void TriggerWordEditor::setText(const std::string &text) {
-    m_text = kBlankWord;
-    for (int i = 0; i < kLength && i < static_cast<int>(text.size()); ++i) {
+    m_text = m_layout.blank;
+    for (int i = 0; i < length() && i < static_cast<int>(text.size()); ++i) {
         const char c = text[static_cast<size_t>(i)];
-        if (!isSeparator(i) && (c == '0' || c == '1')) m_text[static_cast<size_t>(i)] = c;
+        if (!separatorAt(i) && (c == '0' || c == '1')) m_text[static_cast<size_t>(i)] = c;
     }
     setCursor(m_cursor);
 }
 
 void TriggerWordEditor::setCursor(int cursor, int anchor) {
-    m_cursor = std::clamp(cursor, 0, kLength);
-    m_anchor = anchor < 0 ? m_cursor : std::clamp(anchor, 0, kLength);
+    m_cursor = std::clamp(cursor, 0, length());
+    m_anchor = anchor < 0 ? m_cursor : std::clamp(anchor, 0, length());
 }
 
 char TriggerWordEditor::channelChar(char c) {
@@ -36,10 +41,15 @@ char TriggerWordEditor::channelChar(char c) {
 }
 
 bool TriggerWordEditor::isWellFormed(const std::string &text) {
-    if (text.size() != static_cast<size_t>(kLength)) return false;
-    for (int i = 0; i < kLength; ++i) {
+    return TriggerWordEditor().wellFormed(text);
+}
+
+bool TriggerWordEditor::wellFormed(const std::string &text) const {
+    if (text.size() != static_cast<size_t>(length())) return false;
+    for (int i = 0; i < length(); ++i) {
         const char c = text[static_cast<size_t>(i)];
-        if (isSeparator(i) ? c != ' ' : (c != '0' && c != '1' && c != 'X')) return false;
+        if (separatorAt(i) ? c != ' ' : (c != '0' && c != '1' && c != m_layout.dontCare))
+            return false;
     }
     return true;
 }
@@ -49,8 +59,8 @@ bool TriggerWordEditor::clearSelection() {
     const int to = std::max(m_cursor, m_anchor);
     bool changed = false;
     for (int i = from; i < to; ++i) {
-        if (isSeparator(i) || m_text[static_cast<size_t>(i)] == 'X') continue;
-        m_text[static_cast<size_t>(i)] = 'X';
+        if (separatorAt(i) || m_text[static_cast<size_t>(i)] == m_layout.dontCare) continue;
+        m_text[static_cast<size_t>(i)] = m_layout.dontCare;
         changed = true;
     }
     setCursor(from);
@@ -58,20 +68,21 @@ bool TriggerWordEditor::clearSelection() {
 }
 
 void TriggerWordEditor::skipSeparatorForward() {
-    if (isSeparator(m_cursor)) setCursor(m_cursor + 1);
+    if (separatorAt(m_cursor)) setCursor(m_cursor + 1);
 }
 
 bool TriggerWordEditor::type(char c) {
     if (c == ' ' && !hasSelection()) {
         // Typing the blank between two groups steps over it.
-        if (isSeparator(m_cursor)) setCursor(m_cursor + 1);
+        if (separatorAt(m_cursor)) setCursor(m_cursor + 1);
         return false;
     }
-    const char channel = channelChar(c);
+    char channel = channelChar(c);
     if (channel == 0) return false;
+    if (channel == 'X') channel = m_layout.dontCare;
     bool changed = hasSelection() ? clearSelection() : false;
     skipSeparatorForward();
-    if (m_cursor >= kLength) return changed;
+    if (m_cursor >= length()) return changed;
     char &at = m_text[static_cast<size_t>(m_cursor)];
     changed = changed || at != channel;
     at = channel;
@@ -83,11 +94,11 @@ bool TriggerWordEditor::type(char c) {
 bool TriggerWordEditor::backspace() {
     if (hasSelection()) return clearSelection();
     int p = m_cursor - 1;
-    while (p >= 0 && isSeparator(p))
+    while (p >= 0 && separatorAt(p))
         --p;
     if (p < 0) return false;
-    const bool changed = m_text[static_cast<size_t>(p)] != 'X';
-    m_text[static_cast<size_t>(p)] = 'X';
+    const bool changed = m_text[static_cast<size_t>(p)] != m_layout.dontCare;
+    m_text[static_cast<size_t>(p)] = m_layout.dontCare;
     setCursor(p);
     return changed;
 }
@@ -95,9 +106,9 @@ bool TriggerWordEditor::backspace() {
 bool TriggerWordEditor::deleteForward() {
     if (hasSelection()) return clearSelection();
     skipSeparatorForward();
-    if (m_cursor >= kLength) return false;
-    const bool changed = m_text[static_cast<size_t>(m_cursor)] != 'X';
-    m_text[static_cast<size_t>(m_cursor)] = 'X';
+    if (m_cursor >= length()) return false;
+    const bool changed = m_text[static_cast<size_t>(m_cursor)] != m_layout.dontCare;
+    m_text[static_cast<size_t>(m_cursor)] = m_layout.dontCare;
     // Held down, delete clears the channels that follow, as it would eat a plain text.
     setCursor(m_cursor + 1);
     skipSeparatorForward();
@@ -111,7 +122,7 @@ bool TriggerWordEditor::paste(const std::string &clip) {
     for (const char c : clip) {
         if (channelChar(c) == 0) continue;
         skipSeparatorForward();
-        if (m_cursor >= kLength) break;
+        if (m_cursor >= length()) break;
         changed = type(c) || changed;
     }
     return changed;

@@ -10,12 +10,24 @@ namespace kv::app {
 // the cursor, backspace and delete turn a channel to "X", paste fills channels from the
 // cursor on. The blanks cannot be typed over or deleted. Positions are character indices
 // 0..26 as a line edit counts them; a selection runs from `anchor` to the cursor.
+//
+// Other boxes of fixed channel positions (the search word: 24 channels, no blanks, "x"
+// for don't care) use the same editing with their own layout.
+struct WordLayout {
+    int length = 26;
+    int separators[2] = {8, 17};  // -1: none
+    char dontCare = 'X';
+    const char *blank = "XXXXXXXX XXXXXXXX XXXXXXXX";
+};
+
 class TriggerWordEditor {
   public:
     static constexpr int kLength = 26;
     static constexpr const char *kBlankWord = "XXXXXXXX XXXXXXXX XXXXXXXX";
 
-    TriggerWordEditor();
+    explicit TriggerWordEditor(const WordLayout &layout = {});
+
+    const WordLayout &layout() const { return m_layout; }
 
     const std::string &text() const { return m_text; }
     int cursor() const { return m_cursor; }
@@ -33,6 +45,8 @@ class TriggerWordEditor {
     static bool isSeparator(int position) { return position == 8 || position == 17; }
     // 26 characters, "0", "1" or "X" at every channel and blanks at the separators.
     static bool isWellFormed(const std::string &text);
+    // The same for this editor's layout.
+    bool wellFormed(const std::string &text) const;
 
     // Each returns true when the word changed.
     bool type(char c);
@@ -45,7 +59,10 @@ class TriggerWordEditor {
     // Turns the selected channels to "X" and puts the cursor at the selection's start.
     bool clearSelection();
     void skipSeparatorForward();
+    bool separatorAt(int position) const;
+    int length() const { return m_layout.length; }
 
+    WordLayout m_layout;
     std::string m_text;
     int m_cursor = 0;
     int m_anchor = 0;

@@ -17,6 +17,10 @@ class RenderLibrary {
         return m_library.as<decltype(&::GetVbarData)>("GetVbarData");
     }
 
+    decltype(&::SearchVdata) searchVdata() {
+        return m_library.as<decltype(&::SearchVdata)>("SearchVdata");
+    }
+
     decltype(&::vc_savedata) saveData() {
         return m_library.as<decltype(&::vc_savedata)>("vc_savedata");
     }

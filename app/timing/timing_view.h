@@ -88,6 +88,12 @@ class TimingView : public QWidget {
     void zoomChange();
     // ScrollBar1 with the state listing switched on or off (placed below the tracks when on).
     void setListingBarShown(bool on);
+    // After a search moved cursor 0 A, 1 B or 2 T in the position table: its label and bar
+    // follow, the zoom change anchored on it brings it into view, and the state listing
+    // starts there (timing_view_search.cpp).
+    void showMovedCursor(int cursor);
+    // The caption of the value label of track row `row` at cursor 0 A, 1 B or 2 T.
+    QString valueLabelText(int cursor, int row) const;
 
   signals:
     void closedByUser(int index);
