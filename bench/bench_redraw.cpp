@@ -8,7 +8,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 #include "simunit/board.h"
 #include "timing/view_drawing.h"
 #include "timing/view_model.h"

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "main/settings_file.h"
+#include "core/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static kv::app::ProgramState *state = [] {

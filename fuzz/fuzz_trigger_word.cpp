@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "main/trigger_word.h"
+#include "core/trigger_word.h"
 #include "main/trigger_word_editor.h"
 
 namespace {

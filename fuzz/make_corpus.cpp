@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "main/settings_file.h"
+#include "core/settings_file.h"
 
 namespace {
 

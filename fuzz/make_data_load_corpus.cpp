@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/data_files.h"
+#include "core/settings_file.h"
 #include "data_file.h"
-#include "main/data_files.h"
-#include "main/settings_file.h"
 
 namespace {
 

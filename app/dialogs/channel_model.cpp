@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "main/number_format.h"
+#include "core/number_format.h"
 
 namespace kv::app {
 namespace {

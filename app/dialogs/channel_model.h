@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 namespace kv::app {
 

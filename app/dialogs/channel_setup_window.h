@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
+#include "core/program_state.h"
 #include "dialogs/group_setup_window.h"
-#include "main/program_state.h"
 
 class QComboBox;
 class QGroupBox;

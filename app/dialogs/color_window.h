@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 namespace kv::app {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <functional>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 class QComboBox;
 class QLabel;

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 class QComboBox;
 class QLabel;

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 #include "timing/measurements.h"
 #include "timing/painter_surface.h"
 #include "timing/qt_surface.h"

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/program_state.h"
+#include "core/render_library.h"
 #include "dialogs/print_layout.h"
-#include "main/program_state.h"
-#include "timing/render_library.h"
 
 class QPagedPaintDevice;
 class QPainter;

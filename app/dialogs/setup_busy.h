@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 namespace kv::app {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "main/program_state.h"
-#include "timing/render_library.h"
+#include "core/program_state.h"
+#include "core/render_library.h"
 
 class QWidget;
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 #include "main/second_path_api.h"
 
 namespace kv::app {

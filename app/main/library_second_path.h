@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/library_binding.h"
+#include "core/library_binding.h"
 #include "main/second_path_api.h"
 
 namespace kv::app {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "simunit/attach.h"
 

@@ -6,12 +6,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/data_set_export.h"
 #include "dialogs/excel_dialog.h"
 #include "dialogs/topmost.h"
 #include "interop/csv_writer.h"
 #include "interop/vcd_reader.h"
 #include "interop/vcd_writer.h"
-#include "main/data_set_export.h"
 #include "main/main_window.h"
 #include "main/voltage_text.h"
 

@@ -4,7 +4,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/window_tiling.h"

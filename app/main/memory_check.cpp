@@ -1,6 +1,6 @@
 #include "main/memory_check.h"
 
-#include "main/number_format.h"
+#include "core/number_format.h"
 
 namespace kv::app {
 

@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "core/capture_parameters.h"
+#include "core/trigger_word.h"
 #include "dialogs/parameters_window.h"
-#include "main/capture_parameters.h"
-#include "main/trigger_word.h"
 #include "main/trigger_word_box.h"
 
 namespace kv::app {

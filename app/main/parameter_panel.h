@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 class QLineEdit;
 class QScrollBar;

@@ -1,6 +1,6 @@
 #include "main/voltage_text.h"
 
-#include "main/number_format.h"
+#include "core/number_format.h"
 
 namespace kv::app {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "main/number_format.h"
+#include "core/number_format.h"
 
 namespace kv::app {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 #include "timing/view_model.h"
 
 namespace kv::app {

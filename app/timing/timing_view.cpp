@@ -13,7 +13,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 #include "timing/measurements.h"
 #include "timing/qt_surface.h"
 #include "timing/range_scroll_bar.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "main/program_state.h"
-#include "timing/render_library.h"
+#include "core/program_state.h"
+#include "core/render_library.h"
 
 namespace kv::app {
 

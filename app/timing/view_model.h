@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 namespace kv::app {
 

@@ -11,9 +11,9 @@
 #include <QtTest>
 
 #include "../scripted_answers.h"
+#include "core/library_device.h"
 #include "dialogs/excel_dialog.h"
 #include "dialogs/parameters_window.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 #include "xlsx_cells.h"
 

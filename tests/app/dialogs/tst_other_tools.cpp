@@ -9,8 +9,8 @@
 #include <fstream>
 
 #include "../scripted_answers.h"
+#include "core/library_device.h"
 #include "interop/vcd_reader.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 
 using namespace kv::app;

@@ -10,7 +10,7 @@
 #include <QtTest>
 
 #include "../scripted_answers.h"
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "main/device_api.h"
+#include "core/device_api.h"
 
 namespace kvtest {
 

@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <set>
 
+#include "core/library_device.h"
 #include "dialogs/parameters_window.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 #include "timing/timing_view.h"
 

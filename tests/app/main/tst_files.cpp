@@ -10,10 +10,10 @@
 
 #include "../../common/ordinary_user.h"
 #include "../scripted_answers.h"
-#include "main/library_device.h"
+#include "core/library_device.h"
+#include "core/settings_file.h"
+#include "core/tables.h"
 #include "main/main_window.h"
-#include "main/settings_file.h"
-#include "main/tables.h"
 #include "timing/timing_view.h"
 
 using namespace kv::app;

@@ -14,7 +14,7 @@
 
 #include "fake_device.h"
 
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

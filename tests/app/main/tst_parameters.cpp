@@ -7,9 +7,9 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "core/library_device.h"
 #include "dialogs/parameters_window.h"
 #include "fake_device.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 
 using namespace kv::app;
 

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "../scripted_answers.h"
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 
 using namespace kv::app;

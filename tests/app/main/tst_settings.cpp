@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "main/data_files.h"
-#include "main/settings_file.h"
+#include "core/data_files.h"
+#include "core/settings_file.h"
 
 using namespace kv::app;
 namespace fs = std::filesystem;

@@ -8,8 +8,8 @@
 #include <QtTest>
 #include <vector>
 
-#include "main/capture_run.h"
-#include "main/library_device.h"
+#include "core/capture_run.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

@@ -3,7 +3,7 @@
 // A device library with no unit anywhere, not even the demonstration one: the windows run
 // on data the test puts in place.
 
-#include "main/device_api.h"
+#include "core/device_api.h"
 
 namespace kvtest {
 
