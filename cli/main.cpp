@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kv6830-capture: captures from the unit without the window, for scripts and test benches.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation beyond the targets, and the Debian package (cpack -G DEB in the build tree).
 # The targets install themselves: the program, kv6830-capture, the two libraries and their
 # headers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: one walk over the records serves both the writer and the reader, so
 // the two cannot disagree about the order.
 #include "core/settings_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the settings reader on arbitrary text. Built with clang when
 // KV_FUZZ=ON; scripts/fuzz builds and runs it:
 //   scripts/fuzz 600

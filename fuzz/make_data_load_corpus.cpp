@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of fuzz_data_load: data files and companion settings files as
 // the program's own writers produce them, packed in the target's input layout.
 #include <unistd.h>

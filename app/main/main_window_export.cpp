@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's exports: the workbook of frmExcel, and VCD and CSV files for other tools.
 #include <QAction>
 #include <QDesktopServices>

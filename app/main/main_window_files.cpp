@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's file commands: settings files and data files.
 #include <QAction>
 #include <QDir>

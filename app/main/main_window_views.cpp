@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's timing views: opening and closing, redrawing, captions and the
 // data-to-timing binding, display units and read-outs.
 #include <QAction>

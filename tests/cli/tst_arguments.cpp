@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of kv6830-capture: the values it takes, worked from the Parameters
 // window's lists and the threshold's 50 mV steps, and what a bad argument does.
 #include <gtest/gtest.h>

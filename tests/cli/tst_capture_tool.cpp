@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kv6830-capture against the simulated unit on USB and EPP: a triggered capture checked
 // against the demonstration board's documented signals and against the same capture made
 // here through the libraries, and every exit code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmExcel driven as a user drives it; the workbook read back from the file.
 #include <QCheckBox>
 #include <QComboBox>

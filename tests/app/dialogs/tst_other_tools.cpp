@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VCD and CSV through the File menu, read back by other tools and by the import.
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Groups and a mnemonic table set up by hand over a capture of the demonstration board,
 // seen in a timing view and its state listing, and kept by the settings file.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The group, mnemonic, channel and track tables as the setup windows change them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file and settings commands of the main window, with the real libraries.
 #include <unistd.h>
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where Help > Help Topics finds the manual: beside the program in the build tree, in the
 // installed layout, or in the start-up directory, the first place first.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter panel and the Parameters window with the program around them.
 #include <QAction>
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Recent data files with the real libraries: kept across restarts beside the
 // settings file, a file that has gone taken off with a message.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A device library with no unit anywhere, not even the demonstration one: the windows run
