@@ -94,7 +94,11 @@ int main(int argc, char *argv[]) {
         kv::app::detectHardware(state, device, kv::platform::osVersion().release);
     if (libraryFailed) return kFailed;
     if (!found.unitFound()) {
-        printError("no unit found. " + oneLine(found.message));
+        std::string why = oneLine(found.message);
+        // The window's message ends by offering its demonstration mode, which the tool has not.
+        if (const size_t offer = why.find(" Press 'Cancel button'"); offer != std::string::npos)
+            why.erase(offer);
+        printError("no unit found. " + why);
         return kNoUnit;
     }
     if (command.action == ParsedCommandLine::Action::List) {

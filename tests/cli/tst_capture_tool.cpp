@@ -184,6 +184,7 @@ TEST(ExitCodes, NoUnitIsThreeAndWritesNothing) {
     const kvtest::ToolResult r = kvtest::runTool({"-o", "run.osv"}, "none", folder);
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(r.err.find("no unit"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Cancel"), std::string::npos) << r.err;  // the window's offer
     EXPECT_TRUE(kvtest::folderNames(folder).empty());
 }
 
