@@ -11,7 +11,8 @@ install(FILES contrib/desktop/io.github.kv6830.kv6830.svg
 install(FILES contrib/desktop/io.github.kv6830.kv6830.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # The manual where Help > Help Topics looks for it (see app/main/manual_location.cpp).
-install(FILES doc/manual.htm LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kv6830)
+install(FILES doc/manual.htm LICENSE contrib/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kv6830)
 install(DIRECTORY doc/images DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kv6830)
 
 # The manual beside the program in the build tree, so that Help Topics finds it there too.
@@ -32,12 +33,12 @@ set(CPACK_PACKAGE_VENDOR "KV-6830 developers")
 set(CPACK_PACKAGE_CONTACT "KV-6830 developers <dev@kv6830.local>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Captures and shows the 24 channels of a KV-6830 logic analyzer attached by USB or the\n"
-    "parallel port; kv6830-capture captures from scripts without the window.")
+    "Captures and shows the 24 channels of a KV-6830 logic analyzer attached\nby USB or the parallel port; kv6830-capture captures from scripts.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${PROJECT_HOMEPAGE_URL}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries are loaded by name at run time, so the program's own dependencies do not

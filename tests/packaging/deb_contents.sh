@@ -28,6 +28,7 @@ for f in /usr/bin/kv6830 /usr/bin/kv6830-capture \
          /usr/share/icons/hicolor/scalable/apps/io.github.kv6830.kv6830.svg \
          /usr/share/metainfo/io.github.kv6830.kv6830.metainfo.xml \
          /usr/share/doc/kv6830/manual.htm /usr/share/doc/kv6830/LICENSE \
+         /usr/share/doc/kv6830/copyright \
          /usr/share/doc/kv6830/images/main-window.png; do
   grep -qx "$f" "$work/packaged" || { echo "the package lacks $f"; missing=1; }
 done
