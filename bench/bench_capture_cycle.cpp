@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One 2K free-run capture cycle (start, poll until complete, read-out) against the
 // simulated unit on a manual clock, per link. The counters give the wall time of the
 // cycle as a fraction of the sampling time it stands for (ratio < 1: the cycle is

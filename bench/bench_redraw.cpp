@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Redraw all views: ten views of 28 tracks (4 bus tracks, 24 channels), 1920-pixel
 // pictures, the simulated board's 128K capture, at "Magnify 1/200" and "Magnify 1".
 // Goal: a redraw of all ten views within one 60 Hz frame (16.7 ms). Run offscreen:
@@ -8,7 +9,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 #include "simunit/board.h"
 #include "timing/view_drawing.h"
 #include "timing/view_model.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The render library against baselines of the same run:
 //  - SearchVdata over a 131 072-sample record with no match, against a plain loop that
 //    sums the same three planes (goal: at most 3 times the loop);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the program's capture loop against the demonstration unit, through the whole
 // program path (start, poll, read-out, redraw): captures per second in Normal mode, free
 // run, 2K, 100 MHz; and the processor time the program uses while a run waits for a
@@ -12,7 +13,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

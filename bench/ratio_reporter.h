@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Console output plus, at the end, the ratios of chosen benchmarks to their baselines

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capture control: clock generator, threshold, trigger word and counter, arming, status,
 // forced trigger and read-out.
 #include <algorithm>

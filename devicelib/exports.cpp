@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported C entry points: argument unpacking onto the one process-wide Device.
 #include <cstdint>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device link: byte writer and reader, register primitives on EPP, BPP and USB, the
 // USB write queue, the device search, the presence test and the supply line.
 #include <cstring>

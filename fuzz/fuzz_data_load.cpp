@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: loading a data file with its companion settings file, as the Load
 // Data command does, on arbitrary file contents. Built with clang when KV_FUZZ=ON:
 //   scripts/fuzz 600 data_load
@@ -15,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "core/data_files.h"
+#include "core/settings_file.h"
 #include "data_file.h"
-#include "main/data_files.h"
-#include "main/settings_file.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the settings reader on arbitrary text. Built with clang when
 // KV_FUZZ=ON; scripts/fuzz builds and runs it:
 //   scripts/fuzz 600
@@ -5,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "main/settings_file.h"
+#include "core/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static kv::app::ProgramState *state = [] {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the trigger word check and the trigger word box's editing model. The
 // first byte splits the input: the check reads the text after it; the editor replays the
 // same bytes as a key sequence and must keep a well-formed word throughout.
@@ -6,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "main/trigger_word.h"
+#include "core/trigger_word.h"
 #include "main/trigger_word_editor.h"
 
 namespace {

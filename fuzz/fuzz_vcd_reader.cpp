@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the VCD reader of Import VCD on arbitrary files. Built with clang when
 // KV_FUZZ=ON:
 //   scripts/fuzz 600 vcd_reader

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora with the program's own writers: make_fuzz_corpus <corpus folder>
 // fills <corpus folder>/<target>/ for each fuzz target.
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "main/settings_file.h"
+#include "core/settings_file.h"
 
 namespace {
 

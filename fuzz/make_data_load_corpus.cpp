@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of fuzz_data_load: data files and companion settings files as
 // the program's own writers produce them, packed in the target's input layout.
 #include <unistd.h>
@@ -8,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/data_files.h"
+#include "core/settings_file.h"
 #include "data_file.h"
-#include "main/data_files.h"
-#include "main/settings_file.h"
 
 namespace {
 

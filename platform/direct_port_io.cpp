@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/direct_port_io.h"
 
 #if defined(__x86_64__) || defined(__i386__)

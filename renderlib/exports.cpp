@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported C entry points of out47.
 #include "data_file.h"
 #include "listing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported C entry points of the second capture path.
 #include "out47.h"
 #include "second_path.h"

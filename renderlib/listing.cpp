@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state listing for speed: group values through a per-group bit table and the
 // mnemonic tables reduced to care and value masks once per call.
 #include "listing.h"

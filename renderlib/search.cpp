@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search for speed: the same visiting order as the reference, scanned sixteen
 // samples at a time over the contiguous stretches between the wrap points.
 #include <immintrin.h>

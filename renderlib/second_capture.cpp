@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second capture path: one acquisition, from the latches to the read-out.
 #include <algorithm>
 #include <cstring>

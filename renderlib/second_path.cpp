@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second capture path: finding the unit, its registers and its supply.
 #include "second_path.h"
 

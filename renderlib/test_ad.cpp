@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TestAd: levels, period and transition times of a byte-valued trace.
 #include <cstdlib>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small trace-drawing routines for byte-valued traces.
 #include "traces.h"
 

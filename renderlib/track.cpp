@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DrawLa for speed. Same primitives in the same order as the reference; the work is
 // bounded by the width: an expanded single channel is walked a sample at a time, a
 // compressed one folds each column's samples with vector AND and OR, and a bus reads

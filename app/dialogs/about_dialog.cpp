@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/about_dialog.h"
 
 #include <QDesktopServices>
@@ -19,7 +20,9 @@ AboutDialog::AboutDialog(const QString &model, QWidget *parent) : QDialog(parent
     big.setBold(true);
     title->setFont(big);
     layout->addWidget(title);
-    auto *version = new QLabel("24-channel logic analyzer, host software version 0.1", this);
+    auto *version = new QLabel(
+        QString("24-channel logic analyzer, host software version %1").arg(kv::kProjectVersion),
+        this);
     version->setObjectName("lblVersion");
     layout->addWidget(version);
     auto *web = new QLabel(QString("<a href=\"%1\">%1</a>").arg(kMakerWebAddress), this);

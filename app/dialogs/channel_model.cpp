@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/channel_model.h"
 
 #include <algorithm>
 
-#include "main/number_format.h"
+#include "core/number_format.h"
 
 namespace kv::app {
 namespace {

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QWidget>
 
+#include "core/program_state.h"
 #include "dialogs/group_setup_window.h"
-#include "main/program_state.h"
 
 class QComboBox;
 class QGroupBox;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QColor>
@@ -6,7 +7,7 @@
 #include <functional>
 #include <map>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 class QButtonGroup;
 class QCheckBox;

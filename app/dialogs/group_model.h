@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <array>
 #include <string>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 namespace kv::app {
 

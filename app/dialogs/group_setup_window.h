@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QWidget>
 #include <array>
 #include <functional>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 class QComboBox;
 class QLabel;

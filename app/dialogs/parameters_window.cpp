@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/parameters_window.h"
 
 #include <QCloseEvent>
@@ -8,10 +9,10 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "core/capture_parameters.h"
+#include "core/trigger_word.h"
 #include "main/autoset.h"
-#include "main/capture_parameters.h"
 #include "main/parameter_panel.h"
-#include "main/trigger_word.h"
 #include "main/trigger_word_box.h"
 
 namespace kv::app {

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QWidget>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 class QComboBox;
 class QLabel;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/range_print.h"
 
 #include <QFontDatabase>
@@ -6,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 #include "timing/measurements.h"
 #include "timing/painter_surface.h"
 #include "timing/qt_surface.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QSizeF>
@@ -5,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/program_state.h"
+#include "core/render_library.h"
 #include "dialogs/print_layout.h"
-#include "main/program_state.h"
-#include "timing/render_library.h"
 
 class QPagedPaintDevice;
 class QPainter;

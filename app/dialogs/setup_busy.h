@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 namespace kv::app {
 

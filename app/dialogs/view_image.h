@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
 
-#include "main/program_state.h"
-#include "timing/render_library.h"
+#include "core/program_state.h"
+#include "core/render_library.h"
 
 class QWidget;
 

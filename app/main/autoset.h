@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 #include "main/second_path_api.h"
 
 namespace kv::app {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/library_second_path.h"
 
 #include <type_traits>

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "main/library_binding.h"
+#include "core/library_binding.h"
 #include "main/second_path_api.h"
 
 namespace kv::app {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -5,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "simunit/attach.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/main_window.h"
 
 #include <QAction>
@@ -25,15 +26,16 @@
 #include <cstdio>
 #include <tuple>
 
+#include "core/capture_parameters.h"
+#include "core/data_files.h"
+#include "core/detection.h"
+#include "core/trigger_word.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/mdi_sdi_dialog.h"
 #include "dialogs/parameters_window.h"
 #include "dialogs/topmost.h"
-#include "main/capture_parameters.h"
-#include "main/data_files.h"
-#include "main/detection.h"
+#include "main/manual_location.h"
 #include "main/parameter_panel.h"
-#include "main/trigger_word.h"
 #include "platform/system_info.h"
 #include "platform/tick.h"
 #include "timing/measurements.h"
@@ -593,13 +595,17 @@ void MainWindow::reset() {
 }
 
 void MainWindow::openManual() {
-    const QString path =
-        QDir(QString::fromStdString(m_state.startupDirectory)).filePath("manual.htm");
-    if (!QFileInfo::exists(path)) {
-        QMessageBox::warning(this, "Help Topics", "The manual " + path + " was not found.");
+    const std::string program = programDirectory();
+    const auto path = findManual(program, m_state.startupDirectory);
+    if (!path) {
+        QString places;
+        for (const std::string &place : manualPlaces(program, m_state.startupDirectory))
+            places += "\n" + QDir::cleanPath(QString::fromStdString(place));
+        QMessageBox::warning(this, "Help Topics",
+                             "The manual manual.htm was not found in:" + places);
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(QString::fromStdString(*path))));
 }
 
 void MainWindow::openWebsite() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QMainWindow>
@@ -6,15 +7,15 @@
 #include <map>
 #include <memory>
 
+#include "core/capture_run.h"
+#include "core/device_api.h"
+#include "core/program_state.h"
+#include "core/render_library.h"
+#include "core/settings_file.h"
 #include "main/autoset.h"
-#include "main/capture_run.h"
-#include "main/device_api.h"
 #include "main/memory_check.h"
-#include "main/program_state.h"
 #include "main/second_path_api.h"
-#include "main/settings_file.h"
 #include "platform/atomic_file.h"
-#include "timing/render_library.h"
 
 class QAction;
 class QLabel;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's Autoset: a one-shot capture through the render library's second
 // capture path on a mixed-signal unit.
 #include <QAction>

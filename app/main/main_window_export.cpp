@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's exports: the workbook of frmExcel, and VCD and CSV files for other tools.
 #include <QAction>
 #include <QDesktopServices>
@@ -6,12 +7,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/data_set_export.h"
 #include "dialogs/excel_dialog.h"
 #include "dialogs/topmost.h"
 #include "interop/csv_writer.h"
 #include "interop/vcd_reader.h"
 #include "interop/vcd_writer.h"
-#include "main/data_set_export.h"
 #include "main/main_window.h"
 #include "main/voltage_text.h"
 

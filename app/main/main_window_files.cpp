@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's file commands: settings files and data files.
 #include <QAction>
 #include <QDir>
@@ -5,9 +6,9 @@
 #include <array>
 #include <cerrno>
 
+#include "core/capture_parameters.h"
+#include "core/data_files.h"
 #include "dialogs/parameters_window.h"
-#include "main/capture_parameters.h"
-#include "main/data_files.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "timing/timing_view.h"

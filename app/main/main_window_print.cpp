@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's printing commands: Print Setup, the picture of the screen or of a view
 // with its preview, a sample range drawn over as many pages as it needs, a view saved as a
 // picture, and the colour window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's setup windows (groups and mnemonics; channels, tracks and state
 // columns) and the state listing switch.
 #include <QAction>

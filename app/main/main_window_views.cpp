@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's timing views: opening and closing, redrawing, captions and the
 // data-to-timing binding, display units and read-outs.
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/window_tiling.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/parameter_panel.h"
 
 #include <QEvent>
@@ -7,9 +8,9 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "core/capture_parameters.h"
+#include "core/trigger_word.h"
 #include "dialogs/parameters_window.h"
-#include "main/capture_parameters.h"
-#include "main/trigger_word.h"
 #include "main/trigger_word_box.h"
 
 namespace kv::app {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/trigger_word_box.h"
 
 #include <QAction>

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/voltage_text.h"
 
-#include "main/number_format.h"
+#include "core/number_format.h"
 
 namespace kv::app {
 

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "timing/measurements.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "main/number_format.h"
+#include "core/number_format.h"
 
 namespace kv::app {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <array>
@@ -5,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 #include "timing/view_model.h"
 
 namespace kv::app {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "timing/timing_view.h"
 
 #include <QCloseEvent>
@@ -13,7 +14,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 #include "timing/measurements.h"
 #include "timing/qt_surface.h"
 #include "timing/range_scroll_bar.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QImage>
@@ -5,9 +6,9 @@
 #include <array>
 #include <functional>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
+#include "core/render_library.h"
 #include "timing/navigation.h"
-#include "timing/render_library.h"
 #include "timing/view_drawing.h"
 #include "timing/view_model.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keys and the wheel of a timing view. Each goes through what the view's own controls
 // use: the zoom change with anchor, the screen scroll bar's handler, the cursor scroll
 // bars' handlers and the label actions, so that their guards, limits, read-outs and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QFont>
@@ -6,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "main/program_state.h"
-#include "timing/render_library.h"
+#include "core/program_state.h"
+#include "core/render_library.h"
 
 namespace kv::app {
 

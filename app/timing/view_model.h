@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 
 namespace kv::app {
 

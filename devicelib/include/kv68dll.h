@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* kv68dll: the KV-6830 acquisition device library.
  *
  * Finds the unit on a parallel port (EPP or BPP) or on USB, drives one capture at a time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* out47: the KV-6830 render and capture library.
  *
  * Draws waveform tracks through a caller-supplied drawing surface, computes state

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up questions, message boxes and file dialogs of the main window answered
 // from a script, as a test user answers them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tests of file permissions mean nothing to root, who may write anything: those tests run
 // as the ordinary user "nobody" when started as root.

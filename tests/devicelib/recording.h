@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Backends that pass every call on to an inner backend (or answer themselves) and keep a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared library through its C entry points, as the program binds them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture entry points one by one: the port each one is told, the earliest poll time,
 // the register A writes around a forced trigger, what comes back, and the small table calls.
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a capture start programs into the unit, checked on the unit's side: clock source
 // and edge, the trigger word on all three planes, and the shadows left in the state block.
 #include "device_fixture.h"

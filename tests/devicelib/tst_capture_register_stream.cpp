@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole captures register write by register write: the (register, value) pairs the USB link
 // carries, against the register protocol written out step by step here. The caller's state
 // block sets bits that have no part in the protocol (A bits 1..3, C bits 3..7) and some that have

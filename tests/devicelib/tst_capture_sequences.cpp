@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Captures one after another on the same unit: what one start leaves in the unit's
 // registers and chains, or in the caller's state block, must never decide the next one.
 #include "device_fixture.h"

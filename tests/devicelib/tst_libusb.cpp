@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libusb backend against a fake of the libusb calls: how each driver request becomes a
 // USB transfer, and the device library over it with a simulated unit behind the fake.
 #include <gtest/gtest.h>

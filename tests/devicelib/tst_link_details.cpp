@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Details of the link below the capture calls: the supply line's wait and control bits,
 // the port control bits the caller owns, the full USB write queue, and what a status read
 // answers on each kind of link.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Captures against the unit's stricter reading of the protocol: long post-trigger counts
 // with the 2K memory, and a trigger that lands a few samples from where it is asked for.
 #include <set>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact trigger sample found after read-out, over planes the test fills itself: no
 // flag byte is 1, so the read-out leaves the caller's planes as they are and the search
 // runs over all 131071 samples of each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A unit that goes away during a run: GetLinkStat1 tells it on every link and in every
 // phase, never while the unit answers, and a unit plugged in again is noticed and found.
 #include <gtest/gtest.h>

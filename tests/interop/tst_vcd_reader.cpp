@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VCD reader: files of other tools worked by hand, and what the writer wrote.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VCD and CSV writers on small sample sets worked by hand.
 #include <gtest/gtest.h>
 

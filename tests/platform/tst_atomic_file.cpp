@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file writer that every save goes through: what it does to the file it replaces.
 #include <gtest/gtest.h>
 #include <signal.h>

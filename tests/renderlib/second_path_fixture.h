@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The second capture path against a simulated mixed-signal unit, on a manual clock, with

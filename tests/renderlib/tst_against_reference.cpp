@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The routines written for speed against the plain versions, on seeded random data.
 #include <gtest/gtest.h>
 

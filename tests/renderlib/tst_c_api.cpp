@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // out47 through its C entry points, with the arguments in the documented positions.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compressed zooms (2 to 200 samples a column) on structured signals: single-sample
 // pulses on a low line and single-sample gaps on a high line, at periods that share no
 // factor with the 8-, 32- and 64-byte loads, slid through every lane of every load.

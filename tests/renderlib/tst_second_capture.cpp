@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One acquisition through the second capture path, on USB and on the parallel port.
 #include <vector>
 

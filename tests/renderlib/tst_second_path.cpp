@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding a mixed-signal unit, the parallel port test and the supply line.
 #include <string>
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TestAd on traces worked by hand. Values are screen heights (0 at the top).
 #include <gtest/gtest.h>
 

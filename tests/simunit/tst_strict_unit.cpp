@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unit is as strict as the hardware: what the protocol needs it requires, and every
 // departure is recorded as a violation.
 #include <set>

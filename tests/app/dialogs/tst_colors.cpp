@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Color Setup as the user drives it: entries and swatches clicked, the colour dialog
 // answered, OK applied to the views and kept through the settings file.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // frmExcel driven as a user drives it; the workbook read back from the file.
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,9 +12,9 @@
 #include <QtTest>
 
 #include "../scripted_answers.h"
+#include "core/library_device.h"
 #include "dialogs/excel_dialog.h"
 #include "dialogs/parameters_window.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 #include "xlsx_cells.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VCD and CSV through the File menu, read back by other tools and by the import.
 #include <QDir>
 #include <QFile>
@@ -9,8 +10,8 @@
 #include <fstream>
 
 #include "../scripted_answers.h"
+#include "core/library_device.h"
 #include "interop/vcd_reader.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 
 using namespace kv::app;

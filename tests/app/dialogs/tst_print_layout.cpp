@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How pictures and sample ranges go onto pages, worked out by hand from the page sizes.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing as the user does it, on a PDF printer: pages and placed pictures measured against
 // the page sizes worked out by hand, and the PDFs rendered with pdftoppm.
 #include <QAction>

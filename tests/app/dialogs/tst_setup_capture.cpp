@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Groups and a mnemonic table set up by hand over a capture of the demonstration board,
 // seen in a timing view and its state listing, and kept by the settings file.
 #include <QAction>
@@ -10,7 +11,7 @@
 #include <QtTest>
 
 #include "../scripted_answers.h"
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

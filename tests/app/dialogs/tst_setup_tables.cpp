@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The group, mnemonic, channel and track tables as the setup windows change them.
 #include <gtest/gtest.h>
 
+#include "core/program_state.h"
 #include "dialogs/channel_model.h"
 #include "dialogs/group_model.h"
-#include "main/program_state.h"
 
 using namespace kv::app;
 

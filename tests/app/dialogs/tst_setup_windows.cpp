@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Group Setup and Channel / State / Timing Edit windows and the state listing switch,
 // driven as a user drives them, with the timing views that follow them.
 #include <QAction>

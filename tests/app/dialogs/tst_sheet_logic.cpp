@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export's arithmetic: range clipping, the voltage formatter and the vertical scale.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small reader of the first sheet of a workbook: cell reference ("B3") to its text,
 // numbers as the file writes them.

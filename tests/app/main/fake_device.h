@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstring>
@@ -5,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "main/device_api.h"
+#include "core/device_api.h"
 
 namespace kvtest {
 

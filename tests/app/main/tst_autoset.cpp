@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Autoset through the main window with the real libraries: a simulated mixed-signal unit
 // on USB (KV6830_SIMULATE "none,mixed=usb2") or none at all. The button is clicked as a
 // user clicks it; the views are redrawn by Timer1 five seconds later.
@@ -11,8 +12,8 @@
 #include <algorithm>
 #include <set>
 
+#include "core/library_device.h"
 #include "dialogs/parameters_window.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 #include "timing/timing_view.h"
 

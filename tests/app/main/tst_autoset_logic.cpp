@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Autoset's sequence against a recording second capture path and a manual tick.
 #include <gtest/gtest.h>
 

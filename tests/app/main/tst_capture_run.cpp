@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "core/capture_run.h"
+#include "core/trigger_word.h"
 #include "fake_device.h"
-#include "main/capture_run.h"
-#include "main/trigger_word.h"
 
 using namespace kv::app;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file and settings commands of the main window, with the real libraries.
 #include <unistd.h>
 #include <QAction>
@@ -10,10 +11,10 @@
 
 #include "../../common/ordinary_user.h"
 #include "../scripted_answers.h"
-#include "main/library_device.h"
+#include "core/library_device.h"
+#include "core/settings_file.h"
+#include "core/tables.h"
 #include "main/main_window.h"
-#include "main/settings_file.h"
-#include "main/tables.h"
 #include "timing/timing_view.h"
 
 using namespace kv::app;

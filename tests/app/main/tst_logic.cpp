@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "core/detection.h"
+#include "core/number_format.h"
+#include "core/trigger_word.h"
 #include "fake_device.h"
-#include "main/detection.h"
 #include "main/memory_check.h"
-#include "main/number_format.h"
-#include "main/trigger_word.h"
 #include "main/window_tiling.h"
 
 using namespace kv::app;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window with the real libraries and the simulated unit, on the offscreen
 // platform. Start-up's questions are answered by the test: the detection message with
 // Cancel (demonstration mode) and the view-count window as the case needs.
@@ -14,7 +15,7 @@
 
 #include "fake_device.h"
 
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter panel and the Parameters window with the program around them.
 #include <QAction>
 #include <QApplication>
@@ -7,9 +8,9 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "core/library_device.h"
 #include "dialogs/parameters_window.h"
 #include "fake_device.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 
 using namespace kv::app;
 

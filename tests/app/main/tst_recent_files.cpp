@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Recent data files with the real libraries: kept across restarts beside the
 // settings file, a file that has gone taken off with a message.
 #include <QAction>
@@ -10,7 +11,7 @@
 #include <cstring>
 
 #include "../scripted_answers.h"
-#include "main/library_device.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 
 using namespace kv::app;

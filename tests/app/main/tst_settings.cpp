@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -5,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "main/data_files.h"
-#include "main/settings_file.h"
+#include "core/data_files.h"
+#include "core/settings_file.h"
 
 using namespace kv::app;
 namespace fs = std::filesystem;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's shortcuts, pressed as keys in the shown window, and their menus.
 #include <QAction>
 #include <QDir>

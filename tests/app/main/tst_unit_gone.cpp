@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A unit that goes away in the middle of a run, with the real libraries and the
 // simulated unit's cable pulled and put back at set times (KV6830_SIMULATE options).
 // Real time: the cable is pulled 2.5 s after the unit is attached (at start-up's
@@ -8,8 +9,8 @@
 #include <QtTest>
 #include <vector>
 
-#include "main/capture_run.h"
-#include "main/library_device.h"
+#include "core/capture_run.h"
+#include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"

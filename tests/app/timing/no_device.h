@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A device library with no unit anywhere, not even the demonstration one: the windows run
 // on data the test puts in place.
 
-#include "main/device_api.h"
+#include "core/device_api.h"
 
 namespace kvtest {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cursors and the screen with real mouse events on a view, and the view menus.
 #include <QAction>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wheel and the keys of a timing view, sent as events to a 600-pixel picture at
 // several zooms; every expected position is worked from the zoom steps by hand.
 #include <QtTest/qtestspontaneevent.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic behind the wheel and the keys of a timing view, worked by hand.
 #include <gtest/gtest.h>
 

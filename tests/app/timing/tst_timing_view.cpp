@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing views with the real render library, on the offscreen platform.
 #include <QAction>
 #include <QFontDatabase>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing views as windows inside the main window: their pictures follow every change of
 // size, their controls stay usable when narrow, and the Window menu arranges them.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The state listing as the algorithm reads: values first, then the mnemonic lookups.
 #include "listing.h"
 #include "reference.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The render library's routines written straight from their algorithms, plainly and
 // slowly, for the tests to compare the library's fast versions with.

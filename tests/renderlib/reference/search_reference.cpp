@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search as the algorithm reads: skip the run under the start, then find.
 #include "groups.h"
 #include "reference.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DrawLa as plainly as the algorithm reads: level rows first, then the passes over them.
 #include <algorithm>
 #include <limits>
