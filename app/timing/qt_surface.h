@@ -27,6 +27,8 @@ class QtSurface {
     void lineTo(int x, int y);
     void setPixel(int x, int y, QRgb colour);
     void textOut(int x, int y, const QString &text);
+    // A painter over the image for shapes the render library does not draw.
+    QPainter &shapes() { return painter(); }
 
   private:
     void flushPainter();

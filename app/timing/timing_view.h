@@ -19,6 +19,7 @@ class QScrollBar;
 namespace kv::app {
 
 class RangeScrollBar;
+class ViewDecoding;
 
 // Picture1: shows the view's persistent image; only a redraw changes the image.
 class PictureBox : public QWidget {
@@ -58,6 +59,8 @@ struct ViewHooks {
     std::function<void()> updateDistances;
     std::function<void()> synchroniseTrigger;
     std::function<void()> openParametersWindow;
+    // A decoder of the view failed: the message names it.
+    std::function<void(const QString &)> decoderFailed;
 };
 
 // A timing view window (sdiform1): the picture with its track names and value labels,
@@ -88,6 +91,8 @@ class TimingView : public QWidget {
     void zoomChange();
     // ScrollBar1 with the state listing switched on or off (placed below the tracks when on).
     void setListingBarShown(bool on);
+    // The view's protocol decoders and their rows.
+    ViewDecoding *decoding() const { return m_decoding; }
 
   signals:
     void closedByUser(int index);
@@ -106,6 +111,8 @@ class TimingView : public QWidget {
     void placeListingBar();
     ZoomRatio zoomRatio() const;
     void pictureMouse(QEvent *event);
+    // A click on a decoder row's annotation moves cursor A to its start; true when it hit one.
+    bool annotationClick(double x, double y);
     void markMouse(QEvent *event);
     void cursorBarChanged(int cursor, int value);
     void screenBarChanged();
@@ -138,6 +145,7 @@ class TimingView : public QWidget {
     std::array<QLabel *, kShownTracks> m_valueA{}, m_valueB{}, m_valueT{};
     std::array<QLabel *, 20> m_labels{};  // Label1 .. Label19 by number
     DrawOutput m_last;
+    ViewDecoding *m_decoding = nullptr;
     ViewHooks m_hooks;
     int m_dragTarget = 3;
     double m_dragAnchor = 0;
