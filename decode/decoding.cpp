@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "library_lock.h"
@@ -25,6 +26,11 @@ struct Collector {
     std::vector<Annotation> annotations;
     std::vector<std::string> names;  // the instance name each decoder's output carries
     std::string log;
+    std::mutex logLock;  // the decoders' threads write the log while the run reads it
+    bool hasLog() {
+        std::lock_guard guard(logLock);
+        return !log.empty();
+    }
 };
 
 Collector *g_current = nullptr;  // guarded by the library lock
@@ -52,6 +58,7 @@ int onLog(void *, int level, const char *format, va_list args) {
     if (level > SRD_LOG_ERR || !g_current) return SRD_OK;
     char buffer[2048];
     std::vsnprintf(buffer, sizeof buffer, format, args);
+    std::lock_guard guard(g_current->logLock);
     if (!g_current->log.empty()) g_current->log += '\n';
     g_current->log += buffer;
     return SRD_OK;
@@ -164,8 +171,13 @@ DecodeResult run(const DecoderStack &stack, int64_t count, uint64_t sampleRate,
         feed(from, n, buffer.data());
         int rc = srd_session_send(session, uint64_t(from), uint64_t(from + n), buffer.data(),
                                   uint64_t(n) * 3, 3);
-        if (rc != SRD_OK || !collector.log.empty()) ok = false;
+        if (rc != SRD_OK || collector.hasLog()) ok = false;
     }
+    // Ending the session waits for the decoders' threads, so that every message of a
+    // decoder that failed is in before the failure is told.
+    srd_session_terminate_reset(session);
+    srd_session_destroy(session);
+    if (!collector.log.empty() && !result.cancelled) ok = false;
     if (!ok && result.error.empty()) {
         // Which decoder failed: the library names the instance in its message.
         std::string blame = stack.front().id;
@@ -173,8 +185,6 @@ DecodeResult run(const DecoderStack &stack, int64_t count, uint64_t sampleRate,
             if (collector.log.find(s.id) != std::string::npos) blame = s.id;
         fail(blame, "it stopped with an error");
     }
-    srd_session_terminate_reset(session);
-    srd_session_destroy(session);
     srd_log_callback_set_default();
     g_current = nullptr;
 
