@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Find all" over a 128K data set with 10 000 hits, against one SearchVdata call that
 // scans the whole record (a word that nothing matches), in the same run.
 //  - BM_FindAllFill: the whole list, in the window's steps, into the list model.

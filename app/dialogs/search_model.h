@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "main/program_state.h"
+#include "core/program_state.h"
 #include "out47.h"
 
 namespace kv::app {

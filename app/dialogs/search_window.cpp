@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/search_window.h"
 
 #include <QButtonGroup>
@@ -14,7 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "main/capture_parameters.h"
+#include "core/capture_parameters.h"
 #include "main/trigger_word_box.h"
 #include "timing/measurements.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QAbstractTableModel>
@@ -7,8 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/program_state.h"
 #include "dialogs/search_hits.h"
-#include "main/program_state.h"
 
 class QButtonGroup;
 class QCheckBox;

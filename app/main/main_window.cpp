@@ -149,6 +149,7 @@ MainWindow::MainWindow(DeviceApi &device, StartupQuestions *questions, QWidget *
     buildFileCommands();
     buildExportCommands();
     buildPrintCommands();
+    buildDecoderCommands();
     buildToolbar();
     buildShortcuts();
     buildRecentFiles();
@@ -514,6 +515,7 @@ void MainWindow::startUp(uint64_t totalBytes, int loadPercent) {
                          alternative + " at exit.");
     if (loaded == SettingsLoad::Refused) m_keptSettingsAlternative = alternative;
     loadRecentFiles();
+    loadDecoderSettings();
     const bool settingsLoaded = loaded == SettingsLoad::Taken;
     // 8, 10
     m_panel->showSettings();
@@ -645,6 +647,7 @@ bool MainWindow::shutDown() {
                                              " was left as it was.");
         }
         saveRecentFiles();
+        saveDecoderSettings();
     }
     m_shutDown = true;
     m_state.stopRequest = 1;

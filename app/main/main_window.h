@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <array>
 #include <map>
 #include <memory>
 
@@ -36,6 +37,8 @@ class PrintForm;
 class PrintPreview;
 class ParametersWindow;
 class TimingView;
+class AnnotationListModel;
+class AnnotationListWindow;
 }  // namespace kv::app
 
 namespace kv::app {
@@ -140,6 +143,12 @@ class MainWindow : public QMainWindow {
     class SearchWindow *searchWindow() const {
         return m_search;
     }
+    // Protocol decoders (main_window_decoders.cpp): the current view's decoder dialog and
+    // annotation list; the list model of view k once its list was opened, for searches.
+    void openDecoderDialog();
+    void openAnnotationList();
+    AnnotationListModel *annotationList(int k) const;
+    QString decoderSettingsPath() const;
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -227,6 +236,11 @@ class MainWindow : public QMainWindow {
     // A PDF printer that names no file asks for one; empty when cancelled.
     bool pdfTarget(QString &path, const QString &title);
     void showColours();
+    void buildDecoderCommands();
+    std::array<std::string, 24> channelNames() const;
+    void refreshAnnotationList(int k);
+    void loadDecoderSettings();
+    void saveDecoderSettings();
 
     ProgramState m_state;
     DeviceApi &m_device;
@@ -267,6 +281,7 @@ class MainWindow : public QMainWindow {
     bool m_recentChanged = false;  // the list is written at exit when it changed
     // Set when the start-up KV6830.ini was refused: the exit save goes here instead.
     QString m_keptSettingsAlternative;
+    std::vector<QPointer<AnnotationListWindow>> m_annotationLists;
 };
 
 }  // namespace kv::app

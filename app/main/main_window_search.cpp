@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's search: frmSearch over the current view.
 #include <QAction>
 #include <QMdiSubWindow>

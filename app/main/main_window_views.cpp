@@ -25,6 +25,9 @@ void MainWindow::createViews() {
             action("Parameter_window")->setChecked(true);
             showParametersWindow(true);
         };
+        hooks.decoderFailed = [this](const QString &message) {
+            m_questions->tell("Protocol decoders", message);
+        };
         auto *v = new TimingView(m_state, m_render, k, hooks);
         v->setToolTip(QString("Timing view %1").arg(k + 1));  // numbered as its caption
         QMdiSubWindow *sub = m_mdi->addSubWindow(v);

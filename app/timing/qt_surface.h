@@ -31,6 +31,8 @@ class QtSurface {
     // Nothing is drawn at or right of this column until it is moved again; the image's
     // width lifts the edge.
     void setRightEdge(int column);
+    // A painter over the image for shapes the render library does not draw.
+    QPainter &shapes() { return painter(); }
 
   private:
     void flushPainter();

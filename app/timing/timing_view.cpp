@@ -18,6 +18,7 @@
 #include "timing/measurements.h"
 #include "timing/qt_surface.h"
 #include "timing/range_scroll_bar.h"
+#include "timing/view_decoding.h"
 #include "timing/view_model.h"
 
 namespace kv::app {
@@ -79,6 +80,11 @@ void MarkStrip::paintEvent(QPaintEvent *) {
 TimingView::TimingView(ProgramState &state, RenderLibrary &render, int index, ViewHooks hooks,
                        QWidget *parent)
     : QWidget(parent), m_state(state), m_render(render), m_index(index), m_hooks(std::move(hooks)) {
+    m_decoding = new ViewDecoding(this);
+    connect(m_decoding, &ViewDecoding::decoded, this, [this] { draw(); });
+    connect(m_decoding, &ViewDecoding::failed, this, [this](const QString &message) {
+        if (m_hooks.decoderFailed) m_hooks.decoderFailed(message);
+    });
     setObjectName("sdiform1");
     setWindowTitle(QString("Timing view %1").arg(index + 1));
     setProperty("tag", QString::number(index));
@@ -241,6 +247,7 @@ void TimingView::pictureMouse(QEvent *event) {
             return;
         }
         if (e->button() != Qt::LeftButton) return;
+        if (annotationClick(x, e->position().y())) return;
         m_dragTarget = catchCursor(x, view, z, m_state.triggerDelayMode);
         if (m_dragTarget == 3) m_dragAnchor = std::round(x);
         m_dragging = true;
@@ -272,6 +279,21 @@ void TimingView::pictureMouse(QEvent *event) {
     m_dragging = false;
     m_dragAnchor = 0;
     if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+}
+
+bool TimingView::annotationClick(double x, double y) {
+    if (m_last.decoderBoxes.empty() || y < m_last.decoderTop) return false;
+    const auto r = static_cast<size_t>((y - m_last.decoderTop) / kDecoderRowHeight);
+    const ViewAnnotations &rows = m_decoding->annotations();
+    if (r >= m_last.decoderBoxes.size() || r >= rows.rows.size()) return false;
+    const int hit = boxAt(m_last.decoderBoxes[r], static_cast<int>(x));
+    if (hit < 0) return false;
+    const size_t index = m_last.decoderBoxes[r][static_cast<size_t>(hit)].annotation;
+    const auto &a = rows.results[static_cast<size_t>(rows.rows[r].stack)].annotations[index];
+    moveCursorTo(0, static_cast<int32_t>(a.start) - m_last.recordOffset);
+    if (m_hooks.updateDistances) m_hooks.updateDistances();
+    if (m_hooks.redrawAllViews) m_hooks.redrawAllViews();
+    return true;
 }
 
 void TimingView::moveCursorTo(int cursor, int32_t position) {
@@ -610,6 +632,16 @@ void TimingView::draw() {
                   m_hscroll1->x() - m_marks->x(),
                   m_hscroll1->width(),
                   false};
+    {
+        const int set = std::clamp(m_state.views[static_cast<size_t>(m_index)].dataSet, 0,
+                                   m_state.capture.dataSets() - 1);
+        const std::array<const uint8_t *, 3> planes{m_state.capture.plane(set, 0),
+                                                    m_state.capture.plane(set, 1),
+                                                    m_state.capture.plane(set, 2)};
+        const double period = m_state.samplePeriodPs > 0 ? m_state.samplePeriodPs : 10000;
+        m_decoding->refresh(planes, m_state.recordLength, static_cast<uint64_t>(1e12 / period));
+        if (!m_decoding->stacks().empty()) c.decoded = &m_decoding->annotations();
+    }
     DrawOutput out = drawView(c, m_index);
     if (m_state.dragActive) {
         // A cursor drag leaves the marks over HScroll1 where they were.

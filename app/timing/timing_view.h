@@ -20,6 +20,7 @@ class QScrollBar;
 namespace kv::app {
 
 class RangeScrollBar;
+class ViewDecoding;
 
 // Picture1: shows the view's persistent image; only a redraw changes the image.
 class PictureBox : public QWidget {
@@ -59,6 +60,8 @@ struct ViewHooks {
     std::function<void()> updateDistances;
     std::function<void()> synchroniseTrigger;
     std::function<void()> openParametersWindow;
+    // A decoder of the view failed: the message names it.
+    std::function<void(const QString &)> decoderFailed;
 };
 
 // A timing view window (sdiform1): the picture with its track names and value labels,
@@ -95,6 +98,8 @@ class TimingView : public QWidget {
     void showMovedCursor(int cursor);
     // The caption of the value label of track row `row` at cursor 0 A, 1 B or 2 T.
     QString valueLabelText(int cursor, int row) const;
+    // The view's protocol decoders and their rows.
+    ViewDecoding *decoding() const { return m_decoding; }
 
   signals:
     void closedByUser(int index);
@@ -113,6 +118,8 @@ class TimingView : public QWidget {
     void placeListingBar();
     ZoomRatio zoomRatio() const;
     void pictureMouse(QEvent *event);
+    // A click on a decoder row's annotation moves cursor A to its start; true when it hit one.
+    bool annotationClick(double x, double y);
     void markMouse(QEvent *event);
     void cursorBarChanged(int cursor, int value);
     void screenBarChanged();
@@ -145,6 +152,7 @@ class TimingView : public QWidget {
     std::array<QLabel *, kShownTracks> m_valueA{}, m_valueB{}, m_valueT{};
     std::array<QLabel *, 20> m_labels{};  // Label1 .. Label19 by number
     DrawOutput m_last;
+    ViewDecoding *m_decoding = nullptr;
     ViewHooks m_hooks;
     int m_dragTarget = 3;
     double m_dragAnchor = 0;

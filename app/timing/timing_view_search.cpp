@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the search window asks of a view: the value labels' captions, and a cursor that a
 // search moved brought into view.
 #include <QLabel>

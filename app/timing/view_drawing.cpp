@@ -146,6 +146,45 @@ TrackSource trackSource(const uint8_t *const planes[3], uint8_t content) {
     return {planes[std::min(channel / 8, 2)], channel % 8};
 }
 
+std::vector<std::vector<AnnotationBox>> drawDecoderRows(QPainter &p, const ViewAnnotations &rows,
+                                                        int top, double firstSample,
+                                                        double pixelsPerSample, int width,
+                                                        const QFont &font) {
+    std::vector<std::vector<AnnotationBox>> all;
+    const QFontMetrics metrics(font);
+    const TextWidth textWidth = [&metrics](const std::string &t) {
+        return metrics.horizontalAdvance(QString::fromStdString(t));
+    };
+    p.setFont(font);
+    static const QColor fills[4] = {QColor(40, 90, 150), QColor(40, 120, 70), QColor(130, 80, 30),
+                                    QColor(110, 50, 120)};
+    for (size_t r = 0; r < rows.rows.size(); ++r) {
+        const DecodedRow &row = rows.rows[r];
+        const int y = top + kDecoderRowHeight * static_cast<int>(r);
+        const QColor fill = fills[static_cast<size_t>(row.stack + row.name.row) % 4];
+        all.push_back(rowBoxes(rows, row, firstSample, pixelsPerSample, width, textWidth));
+        for (const AnnotationBox &b : all.back()) {
+            const QRect box(b.x0, y + 2, b.x1 - b.x0 + 1, kDecoderRowHeight - 4);
+            p.fillRect(box, fill);
+            p.setPen(fill.lighter(160));
+            p.drawRect(box.adjusted(0, 0, -1, -1));
+            if (!b.text.empty()) {
+                p.setPen(Qt::white);
+                p.drawText(box.adjusted(2, 0, -1, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                           QString::fromStdString(b.text));
+            }
+        }
+        // The row's name at the right end, over the boxes.
+        const QString title = QString::fromStdString(row.name.title);
+        const int tw = metrics.horizontalAdvance(title);
+        p.fillRect(QRect(width - tw - 6, y + 2, tw + 6, kDecoderRowHeight - 4),
+                   QColor(0, 0, 0, 160));
+        p.setPen(QColor(220, 220, 220));
+        p.drawText(QRect(width - tw - 3, y, tw + 3, kDecoderRowHeight), Qt::AlignVCenter, title);
+    }
+    return all;
+}
+
 DrawOutput drawView(DrawContext &c, int v) {
     ProgramState &s = c.state;
     ViewState &view = s.views[static_cast<size_t>(v)];
@@ -193,6 +232,14 @@ DrawOutput drawView(DrawContext &c, int v) {
         surface.setRightEdge(width);
     }
     top += 18;
+    out.recordOffset = offset;
+    if (c.decoded && !c.decoded->rows.empty()) {
+        out.decoderTop = top;
+        out.decoderBoxes =
+            drawDecoderRows(surface.shapes(), *c.decoded, top, double(view.screenStart + offset),
+                            double(z), width, c.font);
+        top += kDecoderRowHeight * static_cast<int>(c.decoded->rows.size()) + 4;
+    }
     out.tracksEnd = top;
 
     if (s.stateListing) {

@@ -9,6 +9,7 @@
 
 #include "core/program_state.h"
 #include "core/render_library.h"
+#include "timing/decoder_rows.h"
 
 namespace kv::app {
 
@@ -23,6 +24,10 @@ struct DrawOutput {
     int screenMarkEnd = 0;             // right end of Line1
     std::vector<std::string> listing;  // header then 20 rows, when the listing is on
     std::vector<QString> printed;      // the listing as printed, one character per byte
+    // The decoder rows under the tracks: the first row's top, and each row's boxes.
+    int decoderTop = 0;
+    std::vector<std::vector<AnnotationBox>> decoderBoxes;
+    int32_t recordOffset = 0;  // record sample of view position 0
 };
 
 // Height kept for ScrollBar1 between the tracks and the listing.
@@ -36,7 +41,15 @@ struct DrawContext {
     int barLeft = 0;  // HScroll1 geometry, for the marks
     int barWidth = 0;
     bool dragActive = false;
+    const ViewAnnotations *decoded = nullptr;  // the view's decoder rows, when it has any
 };
+
+// Draws the view's decoder rows from `top` on: each annotation a box over its samples with
+// the text that fits; returns the boxes of each row.
+std::vector<std::vector<AnnotationBox>> drawDecoderRows(QPainter &p, const ViewAnnotations &rows,
+                                                        int top, double firstSample,
+                                                        double pixelsPerSample, int width,
+                                                        const QFont &font);
 
 // Draws view v into its picture (one step of redrawing all views).
 DrawOutput drawView(DrawContext &c, int v);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search word, its masks, the group rows, one search through the render library's
 // SearchVdata over a view's data set, and "Find all" against a plain scan.
 #include <gtest/gtest.h>

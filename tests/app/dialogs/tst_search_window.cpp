@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search window as a user drives it: over a demonstration capture, the word typed key
 // by key, presets and cursor words, group rows, Forward and Backward, and "Find all" with
 // a click on a hit; and a large list filled while the window keeps answering.
@@ -19,9 +20,9 @@
 #include <QtTest>
 
 #include "../scripted_answers.h"
+#include "core/library_device.h"
 #include "dialogs/group_setup_window.h"
 #include "dialogs/search_window.h"
-#include "main/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"
