@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "decode/setup.h"
+
 namespace kv::cli {
 
 // What a file written after each capture holds, chosen by its extension.
@@ -35,6 +37,12 @@ struct CaptureRequest {
     int timeoutMs = 10000;
     bool forceOnTimeout = false;
     std::vector<OutputFile> outputs;
+    bool vcdChannelsOnly = false;  // .vcd files without the group vectors
+    // Protocol decoders run over each capture, and where their annotations go: a .txt
+    // (as the decoding library's own front end prints them) or .csv file, numbered like the
+    // outputs; standard output in the text form when no file is given.
+    std::vector<decode::DecoderStack> decoders;
+    std::string annotations;
 };
 
 // The rate code of a rate as the Parameters window lists it ("1MSa(1us)"), by its sample

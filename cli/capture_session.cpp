@@ -46,6 +46,7 @@ struct RunWatch {
     bool timedOut = false;
     bool unitLost = false;
     std::string writeProblem;
+    std::string decodeProblem;
     int written = 0;
 };
 
@@ -87,7 +88,13 @@ ExitCode runCaptures(const CaptureRequest &request, app::ProgramState &state,
         if (watch.timedOut || watch.unitLost) return false;
         say("");
         watch.writeProblem = writeOutputs(request, watch.written, state, render);
-        if (!watch.writeProblem.empty()) {
+        if (watch.writeProblem.empty() && !request.decoders.empty()) {
+            const AnnotationOutcome decoded = writeAnnotations(request, watch.written, state);
+            watch.writeProblem = decoded.writeProblem;
+            watch.decodeProblem = decoded.decodeProblem;
+            if (!decoded.text.empty() && report.output) report.output(decoded.text);
+        }
+        if (!watch.writeProblem.empty() || !watch.decodeProblem.empty()) {
             state.stopRequest = 1;
             return false;
         }
@@ -118,6 +125,11 @@ ExitCode runCaptures(const CaptureRequest &request, app::ProgramState &state,
     if (!watch.writeProblem.empty()) {
         report.error(watch.writeProblem);
         return kWriteFailed;
+    }
+    if (!watch.decodeProblem.empty()) {
+        report.error(watch.decodeProblem + " (capture " + std::to_string(watch.written + 1) +
+                     " of " + std::to_string(request.count) + ")");
+        return kDecodeFailed;
     }
     if (watch.unitLost) {
         report.error(std::string(app::kUnitGoneText) + " (" + std::to_string(watch.written) +

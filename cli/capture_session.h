@@ -20,6 +20,7 @@ void applyRequest(const CaptureRequest &request, app::ProgramState &state);
 struct SessionReport {
     std::function<void(const std::string &)> error;     // a message for standard error
     std::function<void(const std::string &)> progress;  // a progress line; "" clears it
+    std::function<void(const std::string &)> output;    // annotations for standard output
 };
 
 // Runs the request's captures through the program's capture run, writing the outputs of

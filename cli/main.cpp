@@ -115,6 +115,10 @@ int main(int argc, char *argv[]) {
         std::fprintf(stderr, "\r\033[K%s", line.c_str());
         std::fflush(stderr);
     };
+    report.output = [](const std::string &text) {
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    };
     const ExitCode code = runCaptures(request, state, device, render, report);
     device.powerOff1(state.portBase);
     if (libraryFailed && code == kDone) return kFailed;

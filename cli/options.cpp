@@ -4,6 +4,9 @@
 #include <QCommandLineParser>
 
 #include "core/project.h"
+#include "decode/catalogue.h"
+#include "decode/decode_spec.h"
+#include "interop/sample_set.h"
 
 namespace kv::cli {
 namespace {
@@ -17,7 +20,7 @@ const char *const kDescription =
     "\n"
     "Exit codes: 0 done, 1 a library failed, 2 bad argument (nothing touched), 3 no unit,\n"
     "4 time-out waiting for the trigger, 5 a file could not be written, 6 the unit stopped\n"
-    "answering.";
+    "answering, 7 a protocol decoder failed.";
 
 // Every option of the tool: add a new one here and read it in readOptions().
 struct Options {
@@ -60,6 +63,20 @@ struct Options {
                                "or force the trigger with --force. Default 10.",
                                "seconds", "10"};
     QCommandLineOption force{"force", "Forces the trigger at the time-out instead of failing."};
+    QCommandLineOption vcdChannels{"vcd-channels-only",
+                                   "Leaves the group vectors out of .vcd files, for tools that "
+                                   "read one-bit wires only (sigrok-cli of Debian 12)."};
+    QCommandLineOption decode{
+        "decode",
+        "Decodes each capture with a protocol decoder: NAME:channel=D<n>,option=value,... "
+        "(e.g. uart:rx=D11,baudrate=250000; stacked decoders joined by +); may be given "
+        "more than once.",
+        "decoder"};
+    QCommandLineOption annotations{"annotations",
+                                   "Writes the decoders' annotations to <file>: .txt as "
+                                   "sigrok-cli prints them, .csv with times from the "
+                                   "trigger. Default: standard output, as text.",
+                                   "file"};
 };
 
 std::optional<int> integerOf(const QString &text, int low, int high) {
@@ -118,13 +135,30 @@ std::string readOptions(const QCommandLineParser &p, const Options &o, CaptureRe
         return "time-out \"" + value(o.timeout) +
                "\" is not a whole number of seconds from 1 to 86400";
     r.forceOnTimeout = p.isSet(o.force);
+    r.vcdChannelsOnly = p.isSet(o.vcdChannels);
     for (const QString &path : p.values(o.output)) {
         const auto kind = outputKindOf(path.toStdString());
         if (!kind)
             return "output \"" + path.toStdString() + "\" does not end in .osv, .vcd, .csv or .txt";
         r.outputs.push_back({path.toStdString(), *kind});
     }
-    if (r.outputs.empty()) return "no output file: give at least one --output";
+    for (const QString &spec : p.values(o.decode)) {
+        if (const std::string why = decode::initialise(); !why.empty())
+            return "protocol decoding is not available: " + why;
+        const decode::SpecParse parsed =
+            decode::parseDecodeSpec(spec.toStdString(), interop::defaultChannelNames());
+        if (!parsed.error.empty()) return "decoder \"" + spec.toStdString() + "\": " + parsed.error;
+        r.decoders.push_back(parsed.stack);
+    }
+    if (p.isSet(o.annotations)) {
+        r.annotations = value(o.annotations);
+        const auto kind = outputKindOf(r.annotations);
+        if (kind != OutputKind::Text && kind != OutputKind::Csv)
+            return "annotations \"" + r.annotations + "\" do not end in .txt or .csv";
+        if (r.decoders.empty()) return "--annotations needs a --decode";
+    }
+    if (r.outputs.empty() && r.decoders.empty())
+        return "no output file: give at least one --output (or a --decode)";
     return {};
 }
 
@@ -138,7 +172,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const Options o;
     parser.addOptions({o.list, o.output, o.rate, o.memory, o.threshold, o.trigger, o.condition,
-                       o.position, o.clock, o.count, o.timeout, o.force});
+                       o.position, o.clock, o.count, o.timeout, o.force, o.vcdChannels, o.decode,
+                       o.annotations});
     if (!parser.parse(arguments)) {
         result.text = parser.errorText().toStdString();
         return result;

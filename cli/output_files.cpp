@@ -13,6 +13,8 @@
 #include "core/data_files.h"
 #include "core/data_set_export.h"
 #include "core/settings_file.h"
+#include "decode/annotation_writers.h"
+#include "decode/decoding.h"
 #include "interop/csv_writer.h"
 #include "interop/vcd_writer.h"
 #include "platform/atomic_file.h"
@@ -64,7 +66,9 @@ app::WindowMarks marksFor(const app::ProgramState &state) {
 }
 
 std::string outputProblem(const CaptureRequest &request) {
-    for (const OutputFile &out : request.outputs) {
+    std::vector<OutputFile> files = request.outputs;
+    if (!request.annotations.empty()) files.push_back({request.annotations, OutputKind::Text});
+    for (const OutputFile &out : files) {
         const std::string folder = folderOf(out.path);
         struct stat info {};
         if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
@@ -93,8 +97,10 @@ std::string writeOutputs(const CaptureRequest &request, int index, const app::Pr
             case OutputKind::Csv: {
                 std::ostringstream text;
                 const interop::SampleSet samples = app::currentSampleSet(state);
+                interop::VcdOptions options;
+                options.groupVectors = !request.vcdChannelsOnly;
                 if (out.kind == OutputKind::Vcd)
-                    interop::writeVcd(text, samples);
+                    interop::writeVcd(text, samples, options);
                 else
                     interop::writeCsv(text, samples, interop::CsvRows::EverySample);
                 problem = replace(path, text.str());
@@ -110,6 +116,34 @@ std::string writeOutputs(const CaptureRequest &request, int index, const app::Pr
         if (!problem.empty()) return problem;
     }
     return {};
+}
+
+AnnotationOutcome writeAnnotations(const CaptureRequest &request, int index,
+                                   const app::ProgramState &state) {
+    AnnotationOutcome outcome;
+    const interop::SampleSet samples = app::currentSampleSet(state);
+    const uint64_t rate = static_cast<uint64_t>(1'000'000'000'000 / samples.periodPs);
+    const bool csv = outputKindOf(request.annotations) == OutputKind::Csv;
+    std::ostringstream text;
+    for (const decode::DecoderStack &stack : request.decoders) {
+        const decode::DecodeResult result =
+            decode::decodePlanes(stack, samples.planes, samples.first, samples.count, rate);
+        if (!result.error.empty()) {
+            outcome.decodeProblem = result.error;
+            return outcome;
+        }
+        if (csv)
+            decode::writeAnnotationsCsv(text, result, samples.triggerSample - samples.first,
+                                        samples.periodPs);
+        else
+            decode::writeAnnotationsText(text, result);
+    }
+    if (request.annotations.empty())
+        outcome.text = text.str();
+    else
+        outcome.writeProblem =
+            replace(numberedName(request.annotations, index, request.count), text.str());
+    return outcome;
 }
 
 }  // namespace kv::cli

@@ -16,6 +16,18 @@ namespace kv::cli {
 std::string writeOutputs(const CaptureRequest &request, int index, const app::ProgramState &state,
                          app::RenderLibrary &render);
 
+// What decoding one capture gave: the annotations for standard output (when no file takes
+// them), a file that could not be written, or a decoder that failed.
+struct AnnotationOutcome {
+    std::string text;
+    std::string writeProblem;
+    std::string decodeProblem;
+};
+// Runs the request's decoders over data set 0, as its VCD holds it (sample numbers from the
+// VCD's first sample), and writes their annotations for capture `index`.
+AnnotationOutcome writeAnnotations(const CaptureRequest &request, int index,
+                                   const app::ProgramState &state);
+
 // The settings file's window part as the program would write it for these settings.
 app::WindowMarks marksFor(const app::ProgramState &state);
 
