@@ -212,6 +212,15 @@ QWidget *SearchWindow::buildHitList() {
     m_hitCount = new QLabel(box);
     m_hitCount->setObjectName("lbHits");
     layout->addWidget(m_hitCount, 0, 1);
+    m_annotationText = new QLineEdit(box);
+    m_annotationText->setObjectName("TextAnnotation");
+    m_annotationText->setPlaceholderText("decoder annotation text");
+    layout->addWidget(m_annotationText, 0, 2);
+    auto *findAnnotations = new QPushButton("Find in annotations", box);
+    findAnnotations->setObjectName("cmdFindAnnotations");
+    layout->addWidget(findAnnotations, 0, 3);
+    connect(findAnnotations, &QPushButton::clicked, this, &SearchWindow::findAnnotations);
+    connect(m_annotationText, &QLineEdit::returnPressed, this, &SearchWindow::findAnnotations);
     m_model = new HitListModel(
         [this](int32_t position) {
             const ViewState &view = m_state.views[static_cast<size_t>(m_state.currentView)];
@@ -232,7 +241,7 @@ QWidget *SearchWindow::buildHitList() {
     m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->setMinimumHeight(160);
-    layout->addWidget(m_list, 1, 0, 1, 2);
+    layout->addWidget(m_list, 1, 0, 1, 4);
     connect(findAll, &QPushButton::clicked, this, &SearchWindow::findAll);
     connect(m_list, &QTableView::clicked, this, &SearchWindow::hitClicked);
     return box;
@@ -332,6 +341,22 @@ void SearchWindow::findAll() {
     m_status->clear();
     m_hitCount->setText("Searching...");
     m_fill->start();
+}
+
+void SearchWindow::findAnnotations() {
+    stopFill();
+    m_model->clear();
+    m_status->clear();
+    const std::string needle = m_annotationText->text().toStdString();
+    if (needle.empty()) return m_hitCount->setText("Type the text to find in the annotations.");
+    std::vector<HitRow> rows;
+    if (m_hooks.annotationHits) rows = m_hooks.annotationHits(needle);
+    if (rows.size() > kMaxHits) rows.resize(kMaxHits);
+    const size_t found = rows.size();
+    m_model->append(std::move(rows));
+    m_hitCount->setText(found == 0
+                            ? QString("not found")
+                            : QString("%L1 annotations").arg(static_cast<qulonglong>(found)));
 }
 
 bool SearchWindow::filling() const {

@@ -36,6 +36,9 @@ struct SearchHooks {
     // with the zoom change anchored on it.
     std::function<void(int cursor)> showCursor;
     std::function<void()> openGroupSetup;
+    // The current view's decoder annotations whose text holds `needle` (case alike), as
+    // hit rows at their first sample.
+    std::function<std::vector<HitRow>(const std::string &needle)> annotationHits;
 };
 
 // The rows of "Find all": position, time from the trigger, and text. The time is worked
@@ -73,6 +76,9 @@ class SearchWindow : public QWidget {
     SearchMasks normaliseWord();
     void search(int direction);
     void findAll();
+    // "Find in annotations": every decoder annotation of the current view whose text holds
+    // the text of TextAnnotation, in the same list.
+    void findAnnotations();
     bool filling() const;
     HitListModel *hits() const { return m_model; }
 
@@ -104,6 +110,7 @@ class SearchWindow : public QWidget {
     std::array<QLineEdit *, 4> m_values{};
     QLabel *m_status = nullptr;
     QLabel *m_hitCount = nullptr;
+    QLineEdit *m_annotationText = nullptr;
     QTableView *m_list = nullptr;
     HitListModel *m_model = nullptr;
     QTimer *m_fill = nullptr;

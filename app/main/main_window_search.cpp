@@ -7,6 +7,7 @@
 #include "dialogs/topmost.h"
 #include "main/main_window.h"
 #include "timing/timing_view.h"
+#include "timing/view_decoding.h"
 
 namespace kv::app {
 
@@ -22,6 +23,22 @@ void MainWindow::openSearch() {
             if (TimingView *v = view(m_state.currentView)) v->showMovedCursor(cursor);
         };
         hooks.openGroupSetup = [this] { openGroupSetup(); };
+        hooks.annotationHits = [this](const std::string &needle) {
+            std::vector<HitRow> rows;
+            TimingView *v = view(m_state.currentView);
+            if (!v) return rows;
+            const ViewState &vs = m_state.views[static_cast<size_t>(m_state.currentView)];
+            const int set = std::clamp(vs.dataSet, 0, m_state.capture.dataSets() - 1);
+            const int32_t offset = m_state.dataSetRecords[static_cast<size_t>(set)][0];
+            const int64_t period = std::max<int64_t>(1, std::llround(m_state.samplePeriodPs));
+            const QString wanted = QString::fromStdString(needle);
+            for (const AnnotationEntry &e : annotationEntries(v->decoding()->annotations(),
+                                                              offset + vs.triggerCursor, period)) {
+                if (!QString::fromStdString(e.text).contains(wanted, Qt::CaseInsensitive)) continue;
+                rows.push_back({static_cast<int32_t>(e.start - offset), e.row + ": " + e.text});
+            }
+            return rows;
+        };
         m_search = new SearchWindow(m_state, std::move(hooks), this);
         m_search->adjustSize();
     }

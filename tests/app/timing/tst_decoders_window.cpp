@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -21,6 +22,7 @@
 #include "decode/decode_spec.h"
 #include "dialogs/annotation_list.h"
 #include "dialogs/decoder_dialog.h"
+#include "dialogs/search_window.h"
 #include "main/main_window.h"
 #include "timing/timing_view.h"
 #include "timing/view_decoding.h"
@@ -214,6 +216,50 @@ class TestDecoders : public QObject {
         QVERIFY(f.answers.told[0].contains("edge at sample 50"));
         // The window goes on: the view draws without rows.
         QVERIFY(f.window->view(0)->lastDraw().decoderBoxes.empty());
+    }
+
+    void findInAnnotationsListsTheMatchingTexts() {
+        // Three bytes on the clock and data lines, 'K' twice: the search window's annotation
+        // search lists the two 'K' boxes where their first clock edge is (two samples into
+        // each byte), and a click on a row moves the chosen cursor there.
+        Fixture f;
+        std::vector<uint32_t> w(100, 0);
+        for (const uint8_t b : {uint8_t{'K'}, uint8_t{'V'}, uint8_t{'K'}}) {
+            spiByte(w, b);
+            w.insert(w.end(), 30, 0);
+        }
+        f.fill(w);
+        TimingView *v = f.window->view(0);
+        v->decoding()->setStacks({kv::decode::parseDecodeSpec("spi:clk=D8,mosi=D9", {}).stack});
+        f.window->redrawAllViews();
+        v->decoding()->wait();
+        f.window->action("mnuSearch")->trigger();
+        SearchWindow *search = f.window->searchWindow();
+        QVERIFY(search);
+        auto *text = search->findChild<QLineEdit *>("TextAnnotation");
+        QVERIFY(text);
+        QTest::keyClicks(text, "4b");
+        QTest::mouseClick(search->findChild<QPushButton *>("cmdFindAnnotations"), Qt::LeftButton);
+        HitListModel *hits = search->hits();
+        QCOMPARE(hits->rowCount(), 2);
+        const int byteLength = 8 * 4 + 2 + 30;
+        QCOMPARE(hits->data(hits->index(0, 0), Qt::DisplayRole).toString(), QString("102"));
+        QCOMPARE(hits->data(hits->index(1, 0), Qt::DisplayRole).toString(),
+                 QString::number(102 + 2 * byteLength));
+        QCOMPARE(hits->data(hits->index(1, 2), Qt::DisplayRole).toString(),
+                 QString("SPI: MOSI data: 4B"));
+        QCOMPARE(search->findChild<QLabel *>("lbHits")->text(), QString("2 annotations"));
+        auto *list = search->findChild<QTableView *>("lstHits");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(hits->index(1, 0)).center());
+        QCOMPARE(f.window->state().views[0].cursorA, 102 + 2 * byteLength);
+
+        // A text no annotation holds.
+        text->selectAll();
+        QTest::keyClicks(text, "zz");
+        QTest::keyClick(text, Qt::Key_Return);
+        QCOMPARE(hits->rowCount(), 0);
+        QCOMPARE(search->findChild<QLabel *>("lbHits")->text(), QString("not found"));
     }
 
     void decodersKeptInTheirOwnFile() {
