@@ -185,7 +185,17 @@ TEST(LinkEdges, IdentitiesMustMatchInVendorAndProduct) {
         EXPECT_EQ(rig.state[state::UsbFound], 0);
         EXPECT_EQ(rig.state[state::LinkKind], 0);
         EXPECT_EQ(rig.sim.usb()->openHandles(), 0);
+        // With the still-image family nothing else is searched and nothing is checked.
+        if (family == 2) {
+            EXPECT_EQ(rig.device.linkStat(0x3BC, rig.state.data()), 0);
+        }
     }
+    // A unit that answers its identity and then no more fails the presence test; its
+    // handle is closed.
+    DeviceRig rig(Place::Usb2);
+    rig.sim.unit().faults().usbFailFrom = 1;
+    EXPECT_EQ(rig.find(), 0);
+    EXPECT_EQ(rig.sim.usb()->openHandles(), 0);
 }
 
 TEST(LinkEdges, OnlyBitThreeOfTheLinkSpeedByteCounts) {
