@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "kv68dll.h"
@@ -240,6 +241,18 @@ TEST(CApi, ForcedTriggerAndSetupThroughTheEntryPoints) {
         forced.forceAt = 50;
         forced.plainForce = plain;
         EXPECT_EQ(capture(b, planes, forced), 3) << (plain ? "ForceTrigger" : "ForceTrigger1");
+    }
+
+    // The clock source and edge arguments reach the unit's register C (in the caller's
+    // block after the start): external rising sets bits 0 and 2, external falling 1 and 2.
+    uint16_t threshold = 20;
+    for (const auto &[source, edge, bits] :
+         {std::tuple{3u, 1u, 6}, std::tuple{3u, 0u, 5}, std::tuple{2u, 0u, 6}}) {
+        StartCapture1(planes[0].data(), planes[1].data(), planes[2].data(), nullptr, nullptr,
+                      nullptr, 0, 0x278, b.selection.data(), b.state.data(), 1, 0, 0, 0, 3, 0, 0,
+                      1024, 0, source, 4, 0, 3, 0, "XXXXXXXX XXXXXXXX 00010000", 0, 0, 0, edge, 0,
+                      1, &threshold, 0);
+        EXPECT_EQ(b.state[44] & 7, bits) << source << " " << edge;
     }
 
     const uint16_t table[3] = {0x378, 0x278, 0x3BC};
