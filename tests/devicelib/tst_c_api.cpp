@@ -135,6 +135,16 @@ TEST(CApi, ResetAfterDemonstrationSearchesTheRealLinks) {
     EXPECT_EQ(captureOnce(b, planes, "XXXXXXXX XXXXXXXX XXXXXXXX", 1024, offsets), 3);
 }
 
+TEST(CApi, AfterDemonstrationTheUnitOnTheParallelPortIsFoundAgain) {
+    setenv("KV6830_SIMULATE", "epp:0x378", 1);
+    Blocks b;
+    EXPECT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 1);
+    EXPECT_EQ(FindDemoBoard1(956, b.selection.data(), b.state.data()), 4);
+    // Reset: the parallel port is the machine's again, with its unit.
+    EXPECT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 1);
+    EXPECT_EQ(b.state[1008], 1);
+}
+
 namespace {
 
 struct Capture {
