@@ -155,9 +155,15 @@ bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inL
                            size_t outLength, size_t *returned) {
     if (returned) *returned = 0;
     if (handle != m_handle || m_open == 0 || failing()) return false;
+    // A request of the wrong shape is refused as the driver would, and recorded.
+    const auto refuse = [&](const char *expected) {
+        m_unit.violation(0, expected);
+        return false;
+    };
     switch (code) {
         case platform::usbreq::StillImageIdentity: {
-            if (!out || outLength < 4) return false;
+            if (!in || inLength != 8 || !out || outLength != 8)
+                return refuse("the identity request with an 8-byte buffer as input and output");
             auto *bytes = static_cast<uint8_t *>(out);
             std::memset(bytes, 0, outLength);
             bytes[0] = static_cast<uint8_t>(m_identity.vendor);
@@ -168,7 +174,8 @@ bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inL
             return true;
         }
         case platform::usbreq::DeviceDescriptor: {
-            if (!out || outLength < 18) return false;
+            if (in || inLength || !out || outLength != 18)
+                return refuse("the descriptor request with no input and an 18-byte output");
             const uint8_t descriptor[18] = {18,
                                             1,
                                             0x00,
@@ -193,6 +200,7 @@ bool SimUsbDriver::control(int handle, uint32_t code, const void *in, size_t inL
         }
         case platform::usbreq::WriteRegisters:
             if (!in || inLength < sizeof(platform::UsbRegisterIo)) return false;
+            if (out || outLength) return refuse("a write request with no output");
             return writeRequest(*static_cast<const platform::UsbRegisterIo *>(in));
         case platform::usbreq::ReadRegisters:
             if (!in || inLength < sizeof(platform::UsbRegisterIo)) return false;
@@ -249,6 +257,10 @@ bool SimUsbDriver::writeRequest(const platform::UsbRegisterIo &block) {
 bool SimUsbDriver::readRequest(const platform::UsbRegisterIo &block, void *out, size_t outLength,
                                size_t *returned) {
     if (!out || outLength < 1 || block.length < 1) return false;
+    if (block.index != 0) {
+        m_unit.violation(static_cast<uint8_t>(block.offset), "read requests with index 0");
+        return false;
+    }
     if (block.length != 1 || outLength != 1) {
         m_unit.violation(static_cast<uint8_t>(block.offset), "read requests of one byte");
         return false;

@@ -32,8 +32,12 @@ class RecordingPort : public kv::platform::PortIo {
         calls.push_back({false, port, v});
         return v;
     }
-    // The recorder stands for a machine with all three parallel ports.
-    bool present(uint16_t) override { return true; }
+    // The recorder stands for a machine with all three parallel ports, unless it is told
+    // to answer for the machine behind it.
+    bool present(uint16_t base) override {
+        return !innerPorts || !m_inner || m_inner->present(base);
+    }
+    bool innerPorts = false;
     // Register writes (address, value) decoded from EPP cycles at `base`.
     std::vector<std::pair<uint8_t, uint8_t>> eppRegisterWrites(uint16_t base) const;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "kv68dll.h"
@@ -135,6 +136,16 @@ TEST(CApi, ResetAfterDemonstrationSearchesTheRealLinks) {
     EXPECT_EQ(captureOnce(b, planes, "XXXXXXXX XXXXXXXX XXXXXXXX", 1024, offsets), 3);
 }
 
+TEST(CApi, AfterDemonstrationTheUnitOnTheParallelPortIsFoundAgain) {
+    setenv("KV6830_SIMULATE", "epp:0x378", 1);
+    Blocks b;
+    EXPECT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 1);
+    EXPECT_EQ(FindDemoBoard1(956, b.selection.data(), b.state.data()), 4);
+    // Reset: the parallel port is the machine's again, with its unit.
+    EXPECT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 1);
+    EXPECT_EQ(b.state[1008], 1);
+}
+
 namespace {
 
 struct Capture {
@@ -143,6 +154,9 @@ struct Capture {
     uint32_t rateCode = 4;
     int32_t length = 2048;
     const char *word = "XXXXXXXX XXXXXXXX XXXXXXXX";
+    int polls = 3000;
+    int forceAt = -1;  // the poll before which the trigger is forced
+    bool plainForce = false;
 };
 
 // One whole capture through the suffixed entry points, the arguments at their positions.
@@ -156,7 +170,11 @@ uint8_t capture(Blocks &b, std::vector<uint8_t> (&planes)[3], const Capture &c) 
                   1024, 0, 0, c.rateCode, 0, 3, reinterpret_cast<intptr_t>(lengths), c.word, 0,
                   reinterpret_cast<intptr_t>(&zero), 0, 0, 0, 1, &threshold, 0);
     uint8_t status = 0;
-    for (int i = 0; i < 3000 && status != 3; ++i) {
+    for (int i = 0; i < c.polls && status != 3; ++i) {
+        if (i == c.forceAt && c.plainForce)
+            ForceTrigger(c.port, b.selection.data(), b.state.data());
+        if (i == c.forceAt && !c.plainForce)
+            ForceTrigger1(c.port, b.selection.data(), b.state.data());
         status = GetTrigStat1(c.port, b.selection.data(), b.state.data());
         if (status != 3) {
             struct timespec ts {
@@ -211,6 +229,49 @@ TEST(CApi, EppCapturesFollowTheirArguments) {
     ASSERT_EQ(capture(b, planes, deep), 3);
     for (size_t i = 0; i + 2 < 131071; ++i)
         ASSERT_EQ(static_cast<uint8_t>(planes[2][i] + 1), planes[2][i + 2]) << i;
+    // The microsecond counter runs on through the whole record: 2K memory read out
+    // 64 times over would jump back every 2048 samples.
+    for (size_t i = 0; i + 1 < 131071; ++i)
+        ASSERT_LE(static_cast<uint8_t>(planes[0][i + 1] - planes[0][i]), 1) << i;
+}
+
+TEST(CApi, ForcedTriggerAndSetupThroughTheEntryPoints) {
+    setenv("KV6830_SIMULATE", "epp:0x278,never-trigger", 1);
+    Blocks b;
+    ASSERT_EQ(FindBoard1(956, b.selection.data(), b.state.data(), 0, 0, 0, 1), 2);
+    std::vector<uint8_t> planes[3];
+    for (auto &p : planes)
+        p.assign(131072, 0xEE);
+    Capture waiting;
+    waiting.port = 0x278;
+    waiting.word = "XXXXXXXX XXXXXXXX 00010000";
+    waiting.polls = 300;
+    EXPECT_NE(capture(b, planes, waiting), 3);  // the word never comes
+    for (const bool plain : {false, true}) {
+        Capture forced = waiting;
+        forced.forceAt = 50;
+        forced.plainForce = plain;
+        EXPECT_EQ(capture(b, planes, forced), 3) << (plain ? "ForceTrigger" : "ForceTrigger1");
+    }
+
+    // The clock source and edge arguments reach the unit's register C (in the caller's
+    // block after the start): external rising sets bits 0 and 2, external falling 1 and 2.
+    uint16_t threshold = 20;
+    for (const auto &[source, edge, bits] :
+         {std::tuple{3u, 1u, 6}, std::tuple{3u, 0u, 5}, std::tuple{2u, 0u, 6}}) {
+        StartCapture1(planes[0].data(), planes[1].data(), planes[2].data(), nullptr, nullptr,
+                      nullptr, 0, 0x278, b.selection.data(), b.state.data(), 1, 0, 0, 0, 3, 0, 0,
+                      1024, 0, source, 4, 0, 3, 0, "XXXXXXXX XXXXXXXX 00010000", 0, 0, 0, edge, 0,
+                      1, &threshold, 0);
+        EXPECT_EQ(b.state[44] & 7, bits) << source << " " << edge;
+    }
+
+    const uint16_t table[3] = {0x378, 0x278, 0x3BC};
+    int32_t type = 0;
+    uint16_t base = 0;
+    SetupIO(1, 4, &type, &base, table);
+    EXPECT_EQ(type, 4);
+    EXPECT_EQ(base, 0x278);
 }
 
 TEST(CApi, TablesAndBlocksAtTheirEdges) {

@@ -89,22 +89,43 @@ TEST(CaptureSequences, TriggerPositionsBetweenCounterSteps) {
 }
 
 TEST(CaptureSequences, TheCallersPortArgumentIsWhereTheLibraryTalks) {
-    DeviceRig rig(Place::Epp278);
-    ASSERT_EQ(rig.find(), 2);
-    kv::dev::StartArgs a;
-    a.stateBlock = rig.state.data();
-    a.triggerWord = kCounter10;
-    a.triggerPosition = 1024;
-    a.rateCode = 4;
-    a.condition = 1;
-    a.threshold = &rig.threshold;
-    a.port = 0x378;  // no unit there: nothing reaches the one at 0x278
-    rig.device.startCapture(a);
-    EXPECT_FALSE(rig.sim.unit().running());
-    a.port = 0x278;
-    rig.device.startCapture(a);
-    EXPECT_TRUE(rig.sim.unit().running());
-    EXPECT_EQ(rig.sim.unit().run().care, 0xFFu);
+    for (Place place : {Place::Epp278, Place::Bpp278}) {
+        DeviceRig rig(place);
+        ASSERT_EQ(rig.find(), 2);
+        kv::dev::StartArgs a;
+        a.stateBlock = rig.state.data();
+        a.triggerWord = kCounter10;
+        a.triggerPosition = 1024;
+        a.rateCode = 4;
+        a.condition = 1;
+        a.threshold = &rig.threshold;
+        a.port = 0x378;  // no unit there: nothing reaches the one at 0x278
+        rig.device.startCapture(a);
+        EXPECT_FALSE(rig.sim.unit().running()) << rig.sim.unit().link();
+        a.port = 0x278;
+        rig.device.startCapture(a);
+        EXPECT_TRUE(rig.sim.unit().running()) << rig.sim.unit().link();
+        EXPECT_EQ(rig.sim.unit().run().care, 0xFFu);
+    }
+}
+
+TEST(CaptureSequences, AStartOverAnArmedUnitDisarmsItOnlyWhenItArms) {
+    // The counter load ends by clearing B bit 0 alone; B bit 1 (armed by the start before,
+    // never read out) is cleared by the arming that follows and then set again.
+    DeviceRig rig(Place::Epp378);
+    ASSERT_EQ(rig.find(), 1);
+    rig.start(kCounter10, false, 1024);
+    rig.port.calls.clear();
+    rig.start(kCounter10, false, 1024);
+    std::vector<uint8_t> b;
+    for (const auto &[r, v] : rig.port.eppRegisterWrites(0x378))
+        if (r == 0x24) b.push_back(v);
+    ASSERT_GE(b.size(), 3u);
+    const uint8_t counterLoadEnd = b[b.size() - 3], disarm = b[b.size() - 2],
+                  armed = b[b.size() - 1];
+    EXPECT_EQ(counterLoadEnd & 0x0B, 0x02);
+    EXPECT_EQ(disarm & 0x42, 0x00);
+    EXPECT_EQ(armed, disarm | 0x02);
 }
 
 TEST(CaptureSequences, EveryEntryPointStartsFromTheCallersStateBlock) {

@@ -264,4 +264,6 @@ TEST(UnitsPlugged, CountIsHeldToOneByte) {
     EXPECT_EQ(device.unitsPlugged(), 255);
     usb.n = 3;
     EXPECT_EQ(device.unitsPlugged(), 3);
+    usb.n = -1;  // a driver that cannot count
+    EXPECT_EQ(device.unitsPlugged(), 0);
 }

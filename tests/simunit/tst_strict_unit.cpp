@@ -294,6 +294,23 @@ TEST(StrictUnit, UsbRequestsOfTheWrongShapeAreRefused) {
     EXPECT_EQ(usb.read(h, buffer, 16), 16);
     EXPECT_FALSE(usbWrite(usb, h, 0x82, {0, 0, 0, 0, 0x01, 0xF0, 0, 0}));  // 61441 bytes
     EXPECT_EQ(v.size(), 6u);
+
+    // Identity, descriptor and register requests carry exactly the buffers they are
+    // documented with: 8 bytes both ways, no input and 18 bytes out, no output on a write,
+    // no index on a read.
+    uint8_t ids[9] = {}, descriptor[19] = {};
+    EXPECT_FALSE(usb.control(h, 0x80002018, ids, 9, ids, 9, nullptr));
+    EXPECT_TRUE(usb.control(h, 0x80002018, ids, 8, ids, 8, nullptr));
+    EXPECT_EQ(ids[0] | ids[1] << 8, 0x05E3);
+    EXPECT_FALSE(usb.control(h, 0x80002000, descriptor, 1, descriptor, 18, nullptr));
+    EXPECT_FALSE(usb.control(h, 0x80002000, nullptr, 0, descriptor, 19, nullptr));
+    EXPECT_TRUE(usb.control(h, 0x80002000, nullptr, 0, descriptor, 18, nullptr));
+    uint8_t select = 0x06, byte = 0;
+    kv::platform::UsbRegisterIo write{0x83, 1, &select, 0};
+    EXPECT_FALSE(usb.control(h, 0x80002010, &write, sizeof write, &byte, 1, nullptr));
+    kv::platform::UsbRegisterIo indexed{0x84, 1, &byte, 1};
+    EXPECT_FALSE(usb.control(h, 0x8000200C, &indexed, sizeof indexed, &byte, 1, nullptr));
+    EXPECT_EQ(v.size(), 11u);
     for (const auto &one : v)
         EXPECT_EQ(one.link, "USB 2.0");
 }

@@ -74,7 +74,7 @@ class SimUsbDriver final : public platform::UsbDriver {
     Unit &m_unit;
     UsbIdentity m_identity;
     int m_open = 0;
-    int m_handle = 1;
+    int m_handle = 0;  // the first handle a driver gives out
     int m_requests = 0;
     int m_arrivals = 0;
     bool m_cableOut = false;
