@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edges of the device link: calls outside a link, the caller's shadows in FindBoard and
 // in the link check, USB handles and the write queue when a link is let go or taken anew,
 // ports the machine does not have, identities that only half match, the link-speed byte.
