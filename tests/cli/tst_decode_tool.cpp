@@ -4,9 +4,9 @@
 // decoders the tool refuses.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <memory>
-#include <regex>
 #include <sstream>
 
 #include "tool_process.h"
@@ -40,12 +40,14 @@ TEST(DecodeTool, UartTextAsSigrokCliReadsTheToolsVcd) {
     // The board sends "KV-6830 board!" CR LF over and over at 250 kbaud: 40 us a byte, so
     // the 2048 samples at 1 MSa hold about 51 bytes, three whole lines.
     std::string text;
-    const std::regex byte("uart-1: ([0-9A-F]{2})");
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) {
-        std::smatch m;
-        if (std::regex_match(line, m, byte))
-            text += static_cast<char>(std::stoi(m[1].str(), nullptr, 16));
+        // A data byte: "uart-1: " and two hexadecimal digits.
+        const std::string prefix = "uart-1: ";
+        if (line.size() == prefix.size() + 2 && line.rfind(prefix, 0) == 0 &&
+            std::isxdigit(static_cast<unsigned char>(line[8])) &&
+            std::isxdigit(static_cast<unsigned char>(line[9])))
+            text += static_cast<char>(std::stoi(line.substr(8), nullptr, 16));
     }
     EXPECT_NE(text.find("KV-6830 board!\r\nKV-6830 board!\r\n"), std::string::npos) << text;
     const std::string sigrok = commandOutput("cd '" + folder +
@@ -61,7 +63,8 @@ TEST(DecodeTool, AnnotationFilesAndDecodersRefused) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(kvtest::folderNames(folder), (std::vector<std::string>{"ann-0.csv", "ann-1.csv"}));
-    EXPECT_EQ(kvtest::readAll(folder + "/ann-0.csv").rfind("Time (s),End (s),Decoder,Row,Text\n", 0), 0u);
+    EXPECT_EQ(
+        kvtest::readAll(folder + "/ann-0.csv").rfind("Time (s),End (s),Decoder,Row,Text\n", 0), 0u);
 
     const std::string empty = kvtest::freshFolder("decode-refused");
     for (const auto &arguments : std::vector<std::vector<std::string>>{
