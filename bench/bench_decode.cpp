@@ -16,7 +16,7 @@
 #include <map>
 
 #include "core/program_state.h"
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 #include "decode/decoding.h"
 #include "simunit/board.h"
 #include "timing/view_drawing.h"
@@ -62,7 +62,7 @@ struct Scene {
             pictures.emplace_back(1920, 1100, QImage::Format_RGB32);
         }
         // Three rows: the received bytes, their bits, and the synchronous bytes.
-        auto uart = decode(uartSpec());
+        auto uart = decode(uartText());
         auto spi = decode("spi:clk=D8,mosi=D9,cs=D10");
         kv::app::ViewAnnotations all = kv::app::arrangeRows({uart, spi});
         for (auto &row : all.rows) {
@@ -73,14 +73,14 @@ struct Scene {
         rows.results = all.results;
         std::printf("decoder rows: %zu\n", rows.rows.size());
     }
-    static const char *uartSpec() { return "uart:rx=D11,baudrate=250000"; }
-    kv::decode::DecodeResult decode(const char *spec) const {
-        return kv::decode::decodeWords(kv::decode::parseDecodeSpec(spec, {}).stack, words.data(),
+    static const char *uartText() { return "uart:rx=D11,baudrate=250000"; }
+    kv::decode::DecodeResult decode(const char *text) const {
+        return kv::decode::decodeWords(kv::decode::parseDecoderText(text, {}).stack, words.data(),
                                        kSamples, 100'000'000);
     }
     // The same record taken at 1 MHz: about 3 270 bytes on the line instead of 32.
-    kv::decode::DecodeResult decodeDense(const char *spec) const {
-        return kv::decode::decodeWords(kv::decode::parseDecodeSpec(spec, {}).stack, dense.data(),
+    kv::decode::DecodeResult decodeDense(const char *text) const {
+        return kv::decode::decodeWords(kv::decode::parseDecoderText(text, {}).stack, dense.data(),
                                        kSamples, 1'000'000);
     }
 
@@ -113,13 +113,13 @@ void BM_RedrawAll_ThreeDecoderRows(benchmark::State &st) {
 void BM_DecodeUart128K(benchmark::State &st) {
     size_t n = 0;
     for (auto _ : st)
-        n += scene().decode(Scene::uartSpec()).annotations.size();
+        n += scene().decode(Scene::uartText()).annotations.size();
     benchmark::DoNotOptimize(n);
 }
 void BM_DecodeUart128KAt1MHz(benchmark::State &st) {
     size_t n = 0;
     for (auto _ : st)
-        n = scene().decodeDense(Scene::uartSpec()).annotations.size();
+        n = scene().decodeDense(Scene::uartText()).annotations.size();
     st.counters["annotations"] = static_cast<double>(n);
 }
 

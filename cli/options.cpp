@@ -5,7 +5,7 @@
 
 #include "core/project.h"
 #include "decode/catalogue.h"
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 #include "interop/sample_set.h"
 
 namespace kv::cli {
@@ -142,12 +142,12 @@ std::string readOptions(const QCommandLineParser &p, const Options &o, CaptureRe
             return "output \"" + path.toStdString() + "\" does not end in .osv, .vcd, .csv or .txt";
         r.outputs.push_back({path.toStdString(), *kind});
     }
-    for (const QString &spec : p.values(o.decode)) {
+    for (const QString &text : p.values(o.decode)) {
         if (const std::string why = decode::initialise(); !why.empty())
             return "protocol decoding is not available: " + why;
-        const decode::SpecParse parsed =
-            decode::parseDecodeSpec(spec.toStdString(), interop::defaultChannelNames());
-        if (!parsed.error.empty()) return "decoder \"" + spec.toStdString() + "\": " + parsed.error;
+        const decode::DecoderTextParse parsed =
+            decode::parseDecoderText(text.toStdString(), interop::defaultChannelNames());
+        if (!parsed.error.empty()) return "decoder \"" + text.toStdString() + "\": " + parsed.error;
         r.decoders.push_back(parsed.stack);
     }
     if (p.isSet(o.annotations)) {

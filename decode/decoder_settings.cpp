@@ -2,7 +2,7 @@
 // The decoder settings file.
 #include "decode/decoder_settings.h"
 
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 
 namespace kv::decode {
 
@@ -12,7 +12,7 @@ void writeDecoderSettings(std::ostream &out, const ViewDecoders &views) {
         if (stacks.empty()) continue;
         out << "[Timing" << view + 1 << "]\n";
         for (const auto &stack : stacks)
-            out << formatDecodeSpec(stack) << '\n';
+            out << formatDecoderText(stack) << '\n';
     }
 }
 
@@ -38,7 +38,7 @@ DecoderSettingsRead readDecoderSettings(std::istream &in) {
             result.problems.push_back("line " + std::to_string(number) + ": outside a view");
             continue;
         }
-        SpecParse parse = parseDecodeSpec(line, plain);
+        DecoderTextParse parse = parseDecoderText(line, plain);
         if (!parse.error.empty()) {
             result.problems.push_back("line " + std::to_string(number) + ": " + parse.error);
             continue;

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 
 namespace kv::app {
 
@@ -109,7 +109,7 @@ void DecoderDialog::showLists() {
     const bool building = std::exchange(m_building, true);
     m_list->clear();
     for (const auto &s : m_stacks)
-        m_list->addItem(QString::fromStdString(decode::formatDecodeSpec(s)));
+        m_list->addItem(QString::fromStdString(decode::formatDecoderText(s)));
     if (m_current >= 0) m_list->setCurrentRow(m_current);
     m_list->blockSignals(blocked);
     m_building = building;
@@ -281,11 +281,11 @@ void DecoderDialog::formChanged() {
         }
         // Channels are given as D<n> only: a name match must not map one left empty.
         std::array<std::string, 24> none{};
-        decode::SpecParse parse = decode::parseDecodeSpec(text, none);
+        decode::DecoderTextParse parse = decode::parseDecoderText(text, none);
         if (parse.error.empty()) {
             stack = parse.stack;
             if (QListWidgetItem *item = m_list->item(m_current))
-                item->setText(QString::fromStdString(decode::formatDecodeSpec(stack)));
+                item->setText(QString::fromStdString(decode::formatDecoderText(stack)));
         } else {
             m_error = QString::fromStdString(parse.error);
         }

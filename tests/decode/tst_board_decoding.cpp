@@ -2,7 +2,7 @@
 // The demonstration board's serial lines read by the standard decoders as its text.
 #include <gtest/gtest.h>
 
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 #include "decode/decoding.h"
 #include "simunit/board.h"
 
@@ -30,7 +30,7 @@ std::vector<uint32_t> boardCapture(uint64_t periodNs, int samples) {
 TEST(BoardDecoding, AsynchronousLineReadsTheBoardText) {
     // 128K samples at 10 MHz: 13 ms, two of the board's 6.4 ms periods.
     auto words = boardCapture(100, 128 * 1024);
-    DecodeResult r = decodeWords(parseDecodeSpec("uart:rx=D11,baudrate=250000", {}).stack,
+    DecodeResult r = decodeWords(parseDecoderText("uart:rx=D11,baudrate=250000", {}).stack,
                                  words.data(), int64_t(words.size()), 10'000'000);
     ASSERT_EQ(r.error, "");
     EXPECT_NE(textOf(r, 0).find("KV-6830 board!\r\nKV-6830 board!\r\n"), std::string::npos)
@@ -39,7 +39,7 @@ TEST(BoardDecoding, AsynchronousLineReadsTheBoardText) {
 
 TEST(BoardDecoding, SynchronousLinesReadTheBoardText) {
     auto words = boardCapture(100, 128 * 1024);
-    DecodeResult r = decodeWords(parseDecodeSpec("spi:clk=D8,mosi=D9,cs=D10", {}).stack,
+    DecodeResult r = decodeWords(parseDecoderText("spi:clk=D8,mosi=D9,cs=D10", {}).stack,
                                  words.data(), int64_t(words.size()), 10'000'000);
     ASSERT_EQ(r.error, "");
     EXPECT_NE(textOf(r, 1).find("KV-6830 board!\r\nKV-6830 board!\r\n"), std::string::npos)

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "captures.h"
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 #include "decode/decoding.h"
 
 using namespace kv::decode;
@@ -46,7 +46,7 @@ TEST(DecoderError, RaisingDecoderIsNamedAndTheNextRunWorks) {
     c.hold(10);
     c.set(5, true);
     c.hold(10);
-    SpecParse p = parseDecodeSpec("kvraise:data=D5", {});
+    DecoderTextParse p = parseDecoderText("kvraise:data=D5", {});
     ASSERT_EQ(p.error, "");
     DecodeResult r = decodeWords(p.stack, c.words.data(), int64_t(c.words.size()), 1'000'000);
     EXPECT_EQ(r.error.rfind("Decoder kvraise: ", 0), 0u) << r.error;
@@ -58,7 +58,7 @@ TEST(DecoderError, RaisingDecoderIsNamedAndTheNextRunWorks) {
     u.hold(8);
     kvtest::uartByte(u, 2, 4, 'A');
     u.hold(8);
-    DecodeResult ok = decodeWords(parseDecodeSpec("uart:rx=D2,baudrate=250000", {}).stack,
+    DecodeResult ok = decodeWords(parseDecoderText("uart:rx=D2,baudrate=250000", {}).stack,
                                   u.words.data(), int64_t(u.words.size()), 1'000'000);
     EXPECT_EQ(ok.error, "");
     bool seen = false;

@@ -12,7 +12,7 @@
 
 #include "captures.h"
 #include "decode/annotation_writers.h"
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 #include "decode/decoding.h"
 #include "decode/decoding_session.h"
 #include "interop/vcd_writer.h"
@@ -50,7 +50,7 @@ std::vector<Annotation> dataOf(const std::vector<Annotation> &row) {
 }
 
 DecoderStack stackOf(const std::string &text) {
-    SpecParse p = parseDecodeSpec(text, {});
+    DecoderTextParse p = parseDecoderText(text, {});
     EXPECT_EQ(p.error, "") << text;
     return p.stack;
 }
@@ -148,7 +148,7 @@ TEST(Decoding, ChannelsMappedByTheirNames) {
     std::array<std::string, 24> names{};
     names[4] = "scl";
     names[7] = "S D A";
-    SpecParse p = parseDecodeSpec("i2c", names);
+    DecoderTextParse p = parseDecoderText("i2c", names);
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.stack[0].channels, (std::map<std::string, int>{{"scl", 4}, {"sda", 7}}));
     Capture c;

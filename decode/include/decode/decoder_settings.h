@@ -13,7 +13,7 @@ namespace kv::decode {
 
 // The decoders of each view, kept in a file of their own beside the settings file:
 // a line "[Timing<n>]" opens view n (1-based), each following line is one stack in the text
-// form of parseDecodeSpec. Blank lines and lines starting with '#' are skipped.
+// form of parseDecoderText. Blank lines and lines starting with '#' are skipped.
 using ViewDecoders = std::map<int, std::vector<DecoderStack>>;  // view index (0-based)
 
 void writeDecoderSettings(std::ostream &out, const ViewDecoders &views);

@@ -11,18 +11,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "../scripted_answers.h"
 #include "core/library_device.h"
 #include "main/main_window.h"
 #include "main/parameter_panel.h"
 #include "main/trigger_word_box.h"
-#include "../scripted_answers.h"
 
 using namespace kv::app;
 
 namespace {
 
 // The settings lines that hold the main window's and the Parameters window's places.
-const QStringList kPlaceKeys = {"osv47left", "osv47top",  "osv47width",
+const QStringList kPlaceKeys = {"osv47left",   "osv47top",  "osv47width",
                                 "osv47height", "form2left", "form2top"};
 
 QList<QByteArray> withoutPlaces(const QByteArray &settings) {

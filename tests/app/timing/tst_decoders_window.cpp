@@ -19,7 +19,7 @@
 
 #include "../scripted_answers.h"
 #include "core/library_device.h"
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 #include "dialogs/annotation_list.h"
 #include "dialogs/decoder_dialog.h"
 #include "dialogs/search_window.h"
@@ -142,7 +142,7 @@ class TestDecoders : public QObject {
         f.window->action("mnuDecoders")->trigger();
         TimingView *v = f.window->view(0);
         QCOMPARE(v->decoding()->stacks().size(), 1u);
-        QCOMPARE(kv::decode::formatDecodeSpec(v->decoding()->stacks()[0]),
+        QCOMPARE(kv::decode::formatDecoderText(v->decoding()->stacks()[0]),
                  std::string("spi:clk=D8,mosi=D9"));
         v->decoding()->wait();
         QVERIFY(!v->lastDraw().decoderBoxes.empty());
@@ -230,7 +230,7 @@ class TestDecoders : public QObject {
         }
         f.fill(w);
         TimingView *v = f.window->view(0);
-        v->decoding()->setStacks({kv::decode::parseDecodeSpec("spi:clk=D8,mosi=D9", {}).stack});
+        v->decoding()->setStacks({kv::decode::parseDecoderText("spi:clk=D8,mosi=D9", {}).stack});
         f.window->redrawAllViews();
         v->decoding()->wait();
         f.window->action("mnuSearch")->trigger();
@@ -264,7 +264,7 @@ class TestDecoders : public QObject {
 
     void decodersKeptInTheirOwnFile() {
         Fixture f;
-        auto stack = kv::decode::parseDecodeSpec("uart:rx=D11,baudrate=250000", {}).stack;
+        auto stack = kv::decode::parseDecoderText("uart:rx=D11,baudrate=250000", {}).stack;
         f.window->view(1)->decoding()->setStacks({stack});
         f.window->close();
         QFile file(f.dir.filePath("KV6830-decoders.ini"));

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The text form of a decoder stack, for the command line and the decoder settings file.
-#include "decode/decode_spec.h"
+#include "decode/decoder_text.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -110,9 +110,9 @@ std::vector<std::string> unmappedChannels(const DecoderInfo &info, const Decoder
     return out;
 }
 
-SpecParse parseDecodeSpec(const std::string &text,
-                          const std::array<std::string, 24> &channelNames) {
-    SpecParse result;
+DecoderTextParse parseDecoderText(const std::string &text,
+                                  const std::array<std::string, 24> &channelNames) {
+    DecoderTextParse result;
     if (trimmed(text).empty()) {
         result.error = "no decoder given";
         return result;
@@ -185,7 +185,7 @@ SpecParse parseDecodeSpec(const std::string &text,
     return result;
 }
 
-std::string formatDecodeSpec(const DecoderStack &stack) {
+std::string formatDecoderText(const DecoderStack &stack) {
     std::string out;
     for (const auto &setup : stack) {
         if (!out.empty()) out += '+';

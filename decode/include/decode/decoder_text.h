@@ -14,14 +14,15 @@ namespace kv::decode {
 // options; a channel takes "D<n>" or a channel name (case, blanks and '_' alike); an option
 // takes a value of the type the decoder declares (one of its values where it lists them).
 // Channels left out are mapped by name where a channel is named like them.
-struct SpecParse {
+struct DecoderTextParse {
     DecoderStack stack;
     std::string error;  // empty when the text was taken
 };
-SpecParse parseDecodeSpec(const std::string &text, const std::array<std::string, 24> &channelNames);
+DecoderTextParse parseDecoderText(const std::string &text,
+                                  const std::array<std::string, 24> &channelNames);
 
-// The text of a stack that parseDecodeSpec reads back, channels as "D<n>".
-std::string formatDecodeSpec(const DecoderStack &stack);
+// The text of a stack that parseDecoderText reads back, channels as "D<n>".
+std::string formatDecoderText(const DecoderStack &stack);
 
 // The unit channel a text names: "D<n>" (any case) or a channel name; -1 when none.
 int channelNamed(const std::string &text, const std::array<std::string, 24> &channelNames);

@@ -5,8 +5,8 @@
 
 #include <sstream>
 
-#include "decode/decode_spec.h"
 #include "decode/decoder_settings.h"
+#include "decode/decoder_text.h"
 
 using namespace kv::decode;
 
@@ -20,8 +20,9 @@ std::array<std::string, 24> names() {
 }
 }  // namespace
 
-TEST(DecodeSpec, ChannelsOptionsAndStacking) {
-    SpecParse p = parseDecodeSpec("uart:rx=D11,baudrate=250000,parity=even,stop_bits=1.5", names());
+TEST(DecoderText, ChannelsOptionsAndStacking) {
+    DecoderTextParse p =
+        parseDecoderText("uart:rx=D11,baudrate=250000,parity=even,stop_bits=1.5", names());
     ASSERT_EQ(p.error, "");
     ASSERT_EQ(p.stack.size(), 1u);
     EXPECT_EQ(p.stack[0].id, "uart");
@@ -31,25 +32,25 @@ TEST(DecodeSpec, ChannelsOptionsAndStacking) {
     EXPECT_EQ(std::get<double>(p.stack[0].options.at("stop_bits")), 1.5);
 
     // A channel by its name, blanks, '_' and case alike; "d3" as D3.
-    p = parseDecodeSpec("uart:rx=serial_OUT,tx=d3", names());
+    p = parseDecoderText("uart:rx=serial_OUT,tx=d3", names());
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.stack[0].channels, (std::map<std::string, int>{{"rx", 11}, {"tx", 3}}));
 
     // Stacked: the second takes the first's output and needs no channels.
-    p = parseDecodeSpec("i2c:scl=D0,sda=D1+eeprom24xx", names());
+    p = parseDecoderText("i2c:scl=D0,sda=D1+eeprom24xx", names());
     ASSERT_EQ(p.error, "");
     ASSERT_EQ(p.stack.size(), 2u);
     EXPECT_EQ(p.stack[1].id, "eeprom24xx");
 
     // Written out and read back.
     DecoderStack stack =
-        parseDecodeSpec("i2c:scl=D0,sda=D1,address_format=unshifted+eeprom24xx", names()).stack;
-    EXPECT_EQ(formatDecodeSpec(stack), "i2c:scl=D0,sda=D1,address_format=unshifted+eeprom24xx");
-    EXPECT_EQ(parseDecodeSpec(formatDecodeSpec(stack), {}).stack, stack);
+        parseDecoderText("i2c:scl=D0,sda=D1,address_format=unshifted+eeprom24xx", names()).stack;
+    EXPECT_EQ(formatDecoderText(stack), "i2c:scl=D0,sda=D1,address_format=unshifted+eeprom24xx");
+    EXPECT_EQ(parseDecoderText(formatDecoderText(stack), {}).stack, stack);
 }
 
-TEST(DecodeSpec, RefusedTextsSayWhy) {
-    auto error = [](const std::string &text) { return parseDecodeSpec(text, names()).error; };
+TEST(DecoderText, RefusedTextsSayWhy) {
+    auto error = [](const std::string &text) { return parseDecoderText(text, names()).error; };
     EXPECT_EQ(error(""), "no decoder given");
     EXPECT_EQ(error("nosuch:rx=D1"), "no decoder named \"nosuch\" is installed");
     EXPECT_EQ(error("uart:rx=D24"), "uart: channel rx: no channel \"D24\"");
@@ -67,9 +68,9 @@ TEST(DecodeSpec, RefusedTextsSayWhy) {
 
 TEST(DecoderSettings, ViewsWrittenAndReadBackWithBadLinesNamed) {
     ViewDecoders views;
-    views[0] = {parseDecodeSpec("uart:rx=D11,baudrate=250000", {}).stack,
-                parseDecodeSpec("spi:clk=D8,mosi=D9", {}).stack};
-    views[3] = {parseDecodeSpec("i2c:scl=D0,sda=D1+eeprom24xx", {}).stack};
+    views[0] = {parseDecoderText("uart:rx=D11,baudrate=250000", {}).stack,
+                parseDecoderText("spi:clk=D8,mosi=D9", {}).stack};
+    views[3] = {parseDecoderText("i2c:scl=D0,sda=D1+eeprom24xx", {}).stack};
     std::ostringstream out;
     writeDecoderSettings(out, views);
     EXPECT_EQ(out.str(),
